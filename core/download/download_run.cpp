@@ -1,0 +1,78 @@
+#include "core/download/download_run.h"
+
+#include <cstddef>
+
+#include "core/download/serial_link.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Paths are UTF-8 text; the box's length counts characters, not bytes.
+std::size_t CharacterCount(const std::string& text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+// Shorter than two characters cannot name a file; anything longer is left to the opening.
+bool PathMissing(const std::string& path) {
+  return CharacterCount(path) < 2;
+}
+
+}  // namespace
+
+void DownloadRun::Run(std::int16_t WaitForBootloader) {
+  try {
+    scope_ = FailureScope::kPortSetUp;
+    if (!SelectionPasses()) return;
+    view_.SetControlsBusy();
+    state_.CancelRequested = false;
+    view_.SetStatusText("Initializing the com port");
+    SetUpPort();
+
+    scope_ = FailureScope::kRunning;
+    Flow flow = Handshake(WaitForBootloader);
+    if (flow == Flow::kGoOn) flow = SendSelectedFiles();
+    if (flow != Flow::kEnded) Cleanup();
+  } catch (...) {
+    ReactToFailure();
+  }
+}
+
+bool DownloadRun::SelectionPasses() {
+  const DownloadSettings settings = view_.CurrentSettings();
+  const bool flash = settings.FlashSelected != 0;
+  const bool eeprom = settings.EepromSelected != 0;
+
+  // The EEPROM file always goes first, so FileStage names it whenever it is ticked.
+  state_.FileStage = eeprom ? 1 : (flash ? 2 : 0);
+  FileSelection = static_cast<std::int16_t>((flash ? 1 : 0) + (eeprom ? 2 : 0));
+  FlashPending = flash;
+
+  const char* missing = nullptr;
+  if (flash && PathMissing(settings.FlashFile)) {
+    missing = "Select Application file to download.";
+  } else if (eeprom && PathMissing(settings.EepromFile)) {
+    missing = "Select EEPROM file to download.";
+  }
+  if (missing == nullptr) return true;
+
+  view_.ShowMessage(missing, MessageIcon::None);
+  // The application file's Browse button is where a user starts choosing files.
+  view_.FocusFlashBrowseButton();
+  return false;
+}
+
+void DownloadRun::SetUpPort() {
+  port_.SetXonXoffFlowControl();
+  if (const auto baud = BaudRateForIndex(view_.CurrentSettings().BaudIndex)) {
+    port_.SetBaudRate(*baud);
+  }
+  port_.SetPortNumber(view_.CurrentSettings().PortIndex + 1);
+  port_.Open();
+}
+
+}  // namespace tarnwick

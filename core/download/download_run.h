@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/download/download_file.h"
+#include "core/download/download_state.h"
+#include "core/download/download_view.h"
+#include "core/download/failure_scope.h"
+#include "core/download/received_text.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+
+namespace tarnwick {
+
+// One call of DownloadFiles: the values that live for one download and its phases, run in a
+// fixed order: selection check, busy, port set-up, handshake, version gate, the stages, the
+// outcome and the cleanup. It reaches the world only through the port, the clock and the
+// view, and no failure leaves it: each ends in the reaction of the active failure scope.
+class DownloadRun {
+ public:
+  DownloadRun(DownloadState& state, SerialPort& port, Clock& clock, DownloadView& view)
+      : state_(state), port_(port), clock_(clock), view_(view) {}
+
+  void Run(std::int16_t WaitForBootloader);
+
+ private:
+  // How a phase hands on: to the next phase, to the cleanup (no ready answer, cancel, No to
+  // a prompt, after the outcome), or nowhere because it has ended the download itself.
+  enum class Flow { kGoOn, kCleanup, kEnded };
+  enum class FileKind { kEeprom, kApplication };
+
+  // The five verdict characters, read once per file after its counting pass.
+  struct VerdictSettings {
+    std::string LineComplete;
+    std::string PageError;
+    std::string ChecksumError;
+    std::string FileErrors;
+    std::string FileOk;
+  };
+
+  // Selection check and port set-up (download_run.cpp).
+  bool SelectionPasses();
+  void SetUpPort();
+
+  // Handshake (handshake.cpp).
+  Flow Handshake(std::int16_t WaitForBootloader);
+  Flow RequestReadyInJumpMode();
+  Flow AwaitActiveCharacter();
+  Flow RequestReadyInWaitMode();
+  Flow TimedWait();
+  void AppendPendingInput();
+  void ReadBootloaderVersion();
+
+  // Version gate, stages and line loop (transfer.cpp).
+  Flow SendSelectedFiles();
+  void RefuseEeprom();
+  Flow SendFile(FileKind kind);
+  void OpenDownloadFile(FileKind kind);
+  void CountLines();
+  Flow SendLines();
+
+  // Line exchange (line_exchange.cpp).
+  Flow ExchangeLine(const std::string& line);
+  void WaitForVerdictTimed();
+  void WaitForVerdictTicks();
+  bool HoldsAnyVerdict();
+  bool HoldsGoodVerdict();
+  std::string LineNumberText() const;
+
+  // End of file, outcome and endings (end_of_file.cpp).
+  void WaitForFileVerdict();
+  void ShowOutcome();
+  void Cleanup();
+  void EndWithoutFile() noexcept;
+
+  // Failure reactions (failure_scope.cpp).
+  void ReactToFailure() noexcept;
+  void SetControlsIdleSafely() noexcept;
+
+  DownloadState& state_;
+  SerialPort& port_;
+  Clock& clock_;
+  DownloadView& view_;
+
+  FailureScope scope_ = FailureScope::kPortSetUp;
+  DownloadFile file_;
+  VerdictSettings verdicts_;
+
+  std::int16_t FileSelection = 0;  // 0 none, 1 application only, 2 EEPROM only, 3 both
+  bool FlashPending = false;       // the application file is ticked and not begun yet
+  ReceivedTextBuffer ReceivedText;
+  std::int16_t HandshakeTries = 0;
+  float BootloaderVersion = 0.0f;
+  std::int16_t TryCount = 0;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "core/settings/download_settings.h"
+
+namespace tarnwick {
+
+enum class MessageIcon { None, Exclamation };
+
+// The main window as a download sees it. Message boxes are modal and titled with the
+// window's caption at that moment.
+class DownloadView {
+ public:
+  virtual ~DownloadView() = default;
+
+  // The sixteen settings as the controls hold them now.
+  virtual DownloadSettings CurrentSettings() = 0;
+
+  virtual void SetStatusText(const std::string& text) = 0;          // Label2
+  virtual void SetLinesRemainingText(const std::string& text) = 0;  // Label14 caption
+  virtual void ShowLinesRemaining() = 0;                            // Label14 visible
+  virtual void SetVersionText(const std::string& text) = 0;         // Label16 caption
+  virtual void ShowVersion() = 0;                                   // Label16 visible
+  virtual void SetLineTimerEnabled(bool enabled) = 0;               // Timer3
+
+  virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+  // A Yes/No question with Yes as the default button; true for Yes.
+  virtual bool AskYesNo(const std::string& text) = 0;
+
+  virtual void FocusFlashBrowseButton() = 0;  // Command1
+  virtual void SetControlsBusy() = 0;
+  virtual void SetControlsIdle() = 0;
+  // The EEPROM refusal: Text11 disabled, EepromCheck unticked and disabled, Command7
+  // disabled.
+  virtual void DisableEepromControls() = 0;
+  virtual void DisableCancelButton() = 0;  // Command4
+
+  // Handles pending window events; blocks until at least one event has arrived, so a
+  // polling loop around it does not spin. Timer1's 60 ms ticks bound every call.
+  virtual void PumpEvents() = 0;
+  // Handles the window events that are pending now and returns without waiting for more.
+  // The download calls it between two lines, where it only gives the window a turn; a
+  // blocking pump there would hold every line back until the next timer tick.
+  virtual void PumpPendingEvents() { PumpEvents(); }
+};
+
+}  // namespace tarnwick

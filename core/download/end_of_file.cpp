@@ -1,0 +1,72 @@
+// The end of a download: the wait for the target's verdict on a whole file, the outcome
+// message, the cleanup, and the ending of a download in which no file was ticked.
+
+#include <chrono>
+
+#include "core/download/download_run.h"
+#include "core/download/serial_link.h"
+#include "core/download/three_second_watch.h"
+
+namespace tarnwick {
+
+namespace {
+// The file-verdict wait pumps no window events; it sleeps on the port in slices this long.
+constexpr std::chrono::milliseconds kPortWaitSlice{50};
+}  // namespace
+
+// Up to three whole seconds, ended early only by the file-errors character: a target that
+// reports success is still given the full time. Cancel is not looked at here.
+void DownloadRun::WaitForFileVerdict() {
+  ThreeSecondWatch watch(clock_);
+  while (watch.Running() && !ReceivedText.Contains(verdicts_.FileErrors)) {
+    port_.WaitForInput(kPortWaitSlice);
+    AppendPendingInput();
+  }
+}
+
+void DownloadRun::ShowOutcome() {
+  const char* message = nullptr;
+  if (ReceivedText.Contains(verdicts_.FileOk)) {
+    switch (FileSelection) {
+      case 1:
+        message = "Flash File successfully downloaded.";
+        break;
+      case 2:
+        message = "EEPROM File successfully downloaded.";
+        break;
+      case 3:
+        message = "Flash & EEPROM Files successfully downloaded.";
+        break;
+    }
+  }
+  if (message == nullptr) {
+    message = ReceivedText.Contains(verdicts_.FileErrors)
+                  ? "Error encountered while downloading file."
+                  : "Error encountered while downloading file.  No response from bootloader "
+                    "at end of file.";
+  }
+  view_.ShowMessage(message, MessageIcon::None);
+}
+
+void DownloadRun::Cleanup() {
+  file_.Close();
+  scope_ = FailureScope::kClosing;
+  ClosePort(port_);
+  view_.SetControlsIdle();
+}
+
+// From the closed port on, a failing step is skipped and the next one runs.
+void DownloadRun::EndWithoutFile() noexcept {
+  ClosePort(port_);
+  SetControlsIdleSafely();
+  try {
+    view_.ShowMessage("Check box to download code.", MessageIcon::None);
+  } catch (...) {
+  }
+  try {
+    view_.FocusFlashBrowseButton();
+  } catch (...) {
+  }
+}
+
+}  // namespace tarnwick

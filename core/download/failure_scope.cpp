@@ -1,0 +1,70 @@
+// What a failing operation leads to, by the failure scope that is active: one fixed message
+// with the exclamation icon, the closing steps of that scope, and the idle window. A second
+// failure inside a reaction skips only its own step: the rest still runs and the window is
+// always returned to idle.
+
+#include <string>
+
+#include "core/download/download_run.h"
+#include "core/download/serial_link.h"
+
+namespace tarnwick {
+
+namespace {
+
+template <typename Step>
+void IgnoringFailure(Step step) noexcept {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void DownloadRun::ReactToFailure() noexcept {
+  auto show = [this](const char* text) {
+    IgnoringFailure([&] { view_.ShowMessage(text, MessageIcon::Exclamation); });
+  };
+
+  switch (scope_) {
+    case FailureScope::kPortSetUp:
+      // The port did not open, so there is nothing to close.
+      show("Error encountered while accessing the com port.");
+      break;
+    case FailureScope::kRunning:
+      // The message comes while the port is still open; the port is closed afterwards.
+      show("Error encountered while downloading the firmware file.");
+      file_.Close();
+      ClosePort(port_);
+      break;
+    case FailureScope::kFileOpening:
+      ClosePort(port_);
+      file_.Close();
+      // The path is read from its box now, when the message is built.
+      IgnoringFailure([&] {
+        const DownloadSettings settings = view_.CurrentSettings();
+        if (state_.FileStage == 2) {
+          view_.ShowMessage("Error opening " + settings.FlashFile + ".", MessageIcon::Exclamation);
+        } else if (state_.FileStage == 1) {
+          view_.ShowMessage("Error opening " + settings.EepromFile + ".", MessageIcon::Exclamation);
+        }
+      });
+      break;
+    case FailureScope::kClosing:
+      show("Error encountered while closing the com port.");
+      break;
+  }
+  SetControlsIdleSafely();
+}
+
+// One more try when the window refuses; after that the failure is given up quietly.
+void DownloadRun::SetControlsIdleSafely() noexcept {
+  try {
+    view_.SetControlsIdle();
+  } catch (...) {
+    IgnoringFailure([this] { view_.SetControlsIdle(); });
+  }
+}
+
+}  // namespace tarnwick

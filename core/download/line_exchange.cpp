@@ -1,0 +1,84 @@
+// The exchange of one line: send it, wait for the target's one-character verdict, send it
+// again while the verdict is missing or a checksum error (bootloaders from 1.28 only, at most
+// three sends), and ask the user whether to go on when the line still failed.
+
+#include <string>
+
+#include "core/download/download_run.h"
+#include "core/download/three_second_watch.h"
+
+namespace tarnwick {
+
+DownloadRun::Flow DownloadRun::ExchangeLine(const std::string& line) {
+  const bool answers_in_time = !(BootloaderVersion < 1.28f);
+  TryCount = 0;
+  while (TryCount < 3) {
+    port_.Output(line);
+    // A verdict that came after the previous line's wait counts for this line.
+    ReceivedText.Replace(port_.Input());
+    if (answers_in_time) {
+      WaitForVerdictTimed();
+    } else {
+      WaitForVerdictTicks();
+    }
+    if (ReceivedText.Contains(verdicts_.PageError) || HoldsGoodVerdict() || !answers_in_time) {
+      TryCount = 3;  // a page error is never helped by sending the line again
+    } else {
+      ++TryCount;
+    }
+  }
+
+  std::string question;
+  if (ReceivedText.Contains(verdicts_.ChecksumError)) {
+    question = "Checksum error at line " + LineNumberText() + ". Continue with download?";
+  } else if (ReceivedText.Contains(verdicts_.PageError)) {
+    question = "Error writing to flash at line " + LineNumberText() + ". Continue with download?";
+  } else if (HoldsGoodVerdict() || !answers_in_time) {
+    return Flow::kGoOn;
+  } else {
+    question = "Did not receive a response after sending line " + LineNumberText() +
+               ". Continue with download?";
+  }
+  if (!view_.AskYesNo(question)) return Flow::kCleanup;
+  ReceivedText.Clear();
+  return Flow::kGoOn;
+}
+
+// Bootloaders from 1.28 on: up to three whole seconds on the wall clock. Each pass gives the
+// window a turn first (that blocks until something happens, a received byte included) and
+// then takes in what has arrived, so a verdict ends the wait as soon as it is read.
+void DownloadRun::WaitForVerdictTimed() {
+  ThreeSecondWatch watch(clock_);
+  while (!HoldsAnyVerdict() && !state_.CancelRequested && watch.Running()) {
+    view_.PumpEvents();
+    AppendPendingInput();
+  }
+}
+
+// Older bootloaders: five ticks of the 60 ms timer, which advance only while events are
+// pumped, so about 240 to 300 ms.
+void DownloadRun::WaitForVerdictTicks() {
+  state_.TickCount = 0;
+  while (!HoldsAnyVerdict() && !state_.CancelRequested && state_.TickCount < 5) {
+    view_.PumpEvents();
+    AppendPendingInput();
+  }
+}
+
+bool DownloadRun::HoldsAnyVerdict() {
+  return HoldsGoodVerdict() || ReceivedText.Contains(verdicts_.PageError) ||
+         ReceivedText.Contains(verdicts_.ChecksumError);
+}
+
+// Line complete, or either file-complete character, which also ends a line well.
+bool DownloadRun::HoldsGoodVerdict() {
+  return ReceivedText.Contains(verdicts_.LineComplete) ||
+         ReceivedText.Contains(verdicts_.FileErrors) || ReceivedText.Contains(verdicts_.FileOk);
+}
+
+// The 1-based position of the current line among the non-empty lines of the file.
+std::string DownloadRun::LineNumberText() const {
+  return std::to_string(state_.TotalLines - state_.LineCount + 1);
+}
+
+}  // namespace tarnwick

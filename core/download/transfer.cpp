@@ -1,0 +1,148 @@
+// The transfer: the version gate, the EEPROM and application stages, the counting pass and
+// the line loop. The EEPROM file always goes before the application file.
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "core/download/download_run.h"
+
+namespace tarnwick {
+
+namespace {
+
+// The shortest text that reads back as the same single-precision value: 1.3, 1.41.
+std::string ShortestText(float value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+// The line counts are 16-bit form variables; going past their range is a failure of the
+// download, not a silent wrap-around.
+std::int16_t CountedDown(std::int16_t count) {
+  if (count == std::numeric_limits<std::int16_t>::min()) {
+    throw std::overflow_error("line count out of range");
+  }
+  return static_cast<std::int16_t>(count - 1);
+}
+
+}  // namespace
+
+DownloadRun::Flow DownloadRun::SendSelectedFiles() {
+  bool eeprom_first = false;
+  if (BootloaderVersion < 1.3f) {
+    if (FileSelection == 2 || FileSelection == 3) {
+      RefuseEeprom();
+      return Flow::kEnded;
+    }
+    if (FileSelection == 0) {
+      EndWithoutFile();
+      return Flow::kEnded;
+    }
+  } else {
+    view_.SetVersionText("BootLoader Version: " + ShortestText(BootloaderVersion));
+    view_.ShowVersion();
+    if (state_.FileStage == 0) {
+      EndWithoutFile();
+      return Flow::kEnded;
+    }
+    eeprom_first = state_.FileStage != 2;
+  }
+
+  if (eeprom_first) {
+    if (SendFile(FileKind::kEeprom) == Flow::kCleanup) return Flow::kCleanup;
+    if (!FlashPending) {
+      ShowOutcome();
+      return Flow::kCleanup;
+    }
+    // The EEPROM file's verdict is not judged; its answer stays for the first flash line.
+    file_.Close();
+  }
+  if (SendFile(FileKind::kApplication) == Flow::kCleanup) return Flow::kCleanup;
+  ShowOutcome();
+  return Flow::kCleanup;
+}
+
+// Bootloaders before 1.30 cannot write EEPROM: neither file is sent and the tick is removed.
+void DownloadRun::RefuseEeprom() {
+  view_.DisableEepromControls();
+  view_.ShowMessage("Embedded Bootloader Version does not support EEPROM write.",
+                    MessageIcon::None);
+  port_.Close();  // the port is open here, so it is closed without asking
+  view_.SetControlsIdle();
+}
+
+DownloadRun::Flow DownloadRun::SendFile(FileKind kind) {
+  if (kind == FileKind::kApplication) {
+    FlashPending = false;
+    state_.FileStage = 2;
+  }
+  OpenDownloadFile(kind);
+  if (kind == FileKind::kEeprom) {
+    // "!" tells the bootloader that a flash file follows the EEPROM file.
+    const std::string command = view_.CurrentSettings().EepromWriteCommand;
+    port_.Output(FlashPending ? command + "!" : command);
+  }
+  CountLines();
+  if (SendLines() == Flow::kCleanup) return Flow::kCleanup;
+  WaitForFileVerdict();
+  return Flow::kGoOn;
+}
+
+void DownloadRun::OpenDownloadFile(FileKind kind) {
+  scope_ = FailureScope::kFileOpening;
+  const DownloadSettings settings = view_.CurrentSettings();
+  const std::string path = kind == FileKind::kEeprom ? settings.EepromFile : settings.FlashFile;
+  view_.SetStatusText("Opening the file " + path + ".");
+  file_.Open(path);
+  scope_ = FailureScope::kRunning;
+}
+
+// Counts every line, empty ones too, so that the remaining count starts at lines - 1. A file
+// longer than the 16-bit count can hold fails here, before any of its lines is sent.
+void DownloadRun::CountLines() {
+  state_.LineCount = 0;
+  while (!file_.AtEnd()) {
+    file_.SkipLine();
+    if (state_.LineCount == std::numeric_limits<std::int16_t>::max()) {
+      throw std::overflow_error("too many lines");
+    }
+    ++state_.LineCount;
+  }
+  state_.LineCount = CountedDown(state_.LineCount);
+  state_.TotalLines = state_.LineCount;
+  file_.Rewind();
+
+  view_.SetStatusText(state_.FileStage == 1 ? "Sending EEPROM File - lines remaining "
+                                            : "Sending FLASH File - lines remaining ");
+  view_.SetLinesRemainingText(std::to_string(state_.LineCount));
+  view_.ShowLinesRemaining();
+  view_.SetLineTimerEnabled(true);
+
+  const DownloadSettings settings = view_.CurrentSettings();
+  verdicts_ = VerdictSettings{settings.LineCompleteCharacter, settings.PageErrorCharacter,
+                              settings.ChecksumErrorCharacter, settings.FileErrorsCharacter,
+                              settings.FileOkCharacter};
+}
+
+// Empty lines are neither sent nor counted down. The window gets a turn after every line;
+// a cancel takes effect at the next line boundary.
+DownloadRun::Flow DownloadRun::SendLines() {
+  while (!file_.AtEnd()) {
+    if (state_.CancelRequested) return Flow::kCleanup;
+    const std::string line = file_.ReadLine();
+    if (!line.empty()) {
+      if (ExchangeLine(line) == Flow::kCleanup) return Flow::kCleanup;
+      state_.LineCount = CountedDown(state_.LineCount);
+    }
+    view_.PumpPendingEvents();
+  }
+  view_.SetLinesRemainingText("0");
+  view_.SetLineTimerEnabled(false);
+  return Flow::kGoOn;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+
+namespace tarnwick {
+
+// The leading number of the text that follows the "V" of the bootloader's ready answer.
+// Blanks, tabs and line feeds are skipped wherever they stand; then come an optional sign,
+// digits with at most one "." (whatever the locale), and an optional exponent written with
+// E or D. Reading stops at the first character that does not fit; text that starts with no
+// number gives 0. The value is rounded to single precision; one that single precision cannot
+// hold (too large) gives 0 too, so a garbled answer never yields an infinite version.
+float ReadVersionNumber(std::string_view text);
+
+}  // namespace tarnwick

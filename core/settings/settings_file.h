@@ -1,0 +1,20 @@
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <ostream>
+
+#include "core/settings/download_settings.h"
+
+namespace tarnwick {
+
+// Writes the sixteen lines of a settings file, CRLF after each; with the defaults this is
+// exactly 72 bytes. A double quote inside a text value is written doubled.
+void WriteSettings(std::ostream& out, const DownloadSettings& settings);
+
+// Reads the sixteen fields of a settings file. Any failure (no data left, a value out of
+// range, a check state that is not a number) gives std::nullopt; the caller decides what
+// follows. Nothing after the sixteenth field is read.
+std::optional<DownloadSettings> ReadSettings(std::istream& in);
+
+}  // namespace tarnwick

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+// Which device "Com n" opens. On Windows it is COMn. Elsewhere it is the entry `com<n>` of
+// the program's folder when there is one (normally a symbolic link to /dev/ttyUSB0 or a
+// pseudo-terminal), else the n-th of the system's serial ports, USB adapters first, then
+// the others, each group in name order; empty when there is no such port.
+// `comEntryExists` tells whether `<programDir>/com<n>` exists (a link counts even when
+// its target is gone). `systemPorts` are device paths in any order.
+std::string ChoosePortDevice(int number, const std::string& programDir, bool comEntryExists,
+                             std::vector<std::string> systemPorts);
+
+// The device that "Com n" opens at this moment, looked up on this machine.
+std::string ResolvePortDevice(int number);
+
+// One line for the port list's tooltip: the device that "Com n" opens now, and whether it
+// is missing or cannot be opened for lack of permission (with the usual remedy).
+std::string DescribePortDevice(int number);
+
+}  // namespace tarnwick

@@ -1,0 +1,66 @@
+#pragma once
+
+// What every platform's QtSerialPort shares: the settings of the next connection, how the
+// port is opened with them, and the wording of its failures.
+
+#include <QSerialPort>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/serial_port.h"
+
+namespace tarnwick::qt_port {
+
+// What SetPortNumber, SetBaudRate and SetXonXoffFlowControl chose for the next Open().
+struct ConnectionSettings {
+  int portNumber = 1;
+  std::int32_t baudRate = 9600;
+  bool xonXoff = false;
+
+  // The port as the user knows it, for every message.
+  std::string PortName() const { return "Com " + std::to_string(portNumber); }
+};
+
+inline PortError AlreadyOpenError(const ConnectionSettings& settings) {
+  return PortError(settings.PortName() + " is already open");
+}
+
+inline PortError NotOpenError(const ConnectionSettings& settings) {
+  return PortError(settings.PortName() + " is not open");
+}
+
+inline std::string GoneMessage(const ConnectionSettings& settings, const std::string& reason) {
+  return settings.PortName() + " has gone away: " + reason;
+}
+
+// The device that "Com n" opens now; throws when the system has no port of that number.
+inline std::string ResolveDeviceOrThrow(const ConnectionSettings& settings,
+                                        const std::function<std::string(int)>& resolveDevice) {
+  std::string device = resolveDevice(settings.portNumber);
+  if (device.empty()) throw PortError(settings.PortName() + ": no serial port has this number");
+  return device;
+}
+
+// Opens `serial` for reading and writing under `systemName` (the name QSerialPort opens for
+// `device`): the chosen rate, always 8 data bits, no parity, 1 stop bit, XON/XOFF or no flow
+// control. The rate goes over as a plain number, so rates that QSerialPort has no name for
+// (14400, 56000) are set as custom rates. The modem lines are left as the driver has them.
+// Throws PortError, naming the device and the system's reason, when the open fails.
+inline void OpenConfigured(QSerialPort& serial, const ConnectionSettings& settings,
+                           const std::string& device, const QString& systemName) {
+  serial.setPortName(systemName);
+  serial.setBaudRate(settings.baudRate);
+  serial.setDataBits(QSerialPort::Data8);
+  serial.setParity(QSerialPort::NoParity);
+  serial.setStopBits(QSerialPort::OneStop);
+  serial.setFlowControl(settings.xonXoff ? QSerialPort::SoftwareControl
+                                         : QSerialPort::NoFlowControl);
+  if (!serial.open(QIODevice::ReadWrite)) {
+    throw PortError(settings.PortName() + " (" + device +
+                    ") cannot be opened: " + serial.errorString().toStdString());
+  }
+}
+
+}  // namespace tarnwick::qt_port

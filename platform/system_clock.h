@@ -1,0 +1,17 @@
+#pragma once
+
+#include <chrono>
+
+#include "platform/clock.h"
+
+namespace tarnwick {
+
+class SystemClock final : public Clock {
+ public:
+  std::int64_t NowSeconds() override {
+    using namespace std::chrono;
+    return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+  }
+};
+
+}  // namespace tarnwick

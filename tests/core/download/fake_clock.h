@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/clock.h"
+
+namespace tarnwick::testing {
+
+// Time that passes only when the fakes say so: the view's pump and the port's wait advance
+// it, so a three-second wait costs microseconds. It starts between two whole seconds to
+// catch rounding mistakes.
+class FakeClock final : public Clock {
+ public:
+  std::int64_t now_ms = 1'000'400;
+
+  std::int64_t NowSeconds() override {
+    return now_ms >= 0 ? now_ms / 1000 : -((-now_ms + 999) / 1000);
+  }
+};
+
+}  // namespace tarnwick::testing

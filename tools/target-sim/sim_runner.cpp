@@ -1,0 +1,141 @@
+#include "tools/target-sim/sim_runner.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace tarnwick::sim {
+namespace {
+
+using std::chrono::milliseconds;
+
+// Output that piles up while nobody reads the terminal is kept, but no noise is added to it.
+constexpr std::size_t kNoiseBacklogLimit = 4096;
+
+}  // namespace
+
+SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log)
+    : config_(config),
+      masterFd_(masterFd),
+      stopFd_(stopFd),
+      log_(log),
+      protocol_(config.behaviour) {
+  protocol_.SetNoteSink([this](const std::string& note) { log_.Event(note); });
+  if (config_.resetAfter) resetAt_ = start_ + *config_.resetAfter;
+  if (config_.activeEvery) nextAnnouncement_ = start_ + *config_.activeEvery;
+  if (config_.exitAfter) exitAt_ = start_ + *config_.exitAfter;
+  if (config_.noiseBytesPerSecond > 0) {
+    noise_.emplace(config_.behaviour.characters, config_.noiseBytesPerSecond);
+    // Small batches often enough that the chatter looks continuous to the host.
+    const auto perByte = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(1.0 / config_.noiseBytesPerSecond));
+    noiseInterval_ = std::clamp<Clock::duration>(perByte, milliseconds{5}, milliseconds{50});
+    noiseRunning_ = !config_.noiseAfterActive;
+    lastNoise_ = start_;
+  }
+}
+
+int SimRunner::Run() {
+  for (;;) {
+    pollfd fds[2] = {
+        {masterFd_, static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT)), 0},
+        {stopFd_, POLLIN, 0},
+    };
+    if (poll(fds, 2, PollTimeoutMs(Clock::now())) < 0 && errno != EINTR) {
+      std::perror("target-sim: poll");
+      return 1;
+    }
+    const auto now = Clock::now();
+    if (fds[1].revents != 0) return 0;
+    if (exitAt_ && now >= *exitAt_) return 0;
+    if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !ReadFromHost(now)) return 1;
+    RunTimedEvents(now);
+    if (!WriteDueOutput(now)) return 1;
+  }
+}
+
+bool SimRunner::ReadFromHost(Clock::time_point now) {
+  char buffer[4096];
+  const ssize_t count = read(masterFd_, buffer, sizeof buffer);
+  if (count > 0) {
+    const std::string_view bytes(buffer, static_cast<std::size_t>(count));
+    log_.Received(bytes);
+    Schedule(protocol_.Receive(bytes), now);
+    return true;
+  }
+  if (count < 0 && (errno == EAGAIN || errno == EINTR)) return true;
+  // The slave is held open by this process, so the master cannot be hung up; should it happen
+  // anyway, end rather than wake up for the hang-up again and again.
+  std::fprintf(stderr, "target-sim: the terminal failed: %s\n",
+               count == 0 ? "end of file" : std::strerror(errno));
+  return false;
+}
+
+void SimRunner::RunTimedEvents(Clock::time_point now) {
+  if (resetAt_ && now >= *resetAt_) {
+    resetAt_.reset();
+    Schedule(protocol_.Reset(), now);
+  }
+  if (nextAnnouncement_ && now >= *nextAnnouncement_) {
+    *nextAnnouncement_ += *config_.activeEvery;
+    if (*nextAnnouncement_ <= now) *nextAnnouncement_ = now + *config_.activeEvery;
+    // One announcement waiting for a reader is enough; more would only pile up.
+    if (unwritten_.empty()) Schedule(protocol_.AnnounceIfIdle(), now);
+  }
+  if (noiseRunning_ && now - lastNoise_ >= noiseInterval_) {
+    const auto chatter =
+        noise_->Take(std::chrono::duration_cast<std::chrono::microseconds>(now - lastNoise_));
+    lastNoise_ = now;
+    if (!chatter.empty() && unwritten_.size() < kNoiseBacklogLimit)
+      scheduled_.emplace(now, chatter);
+  }
+}
+
+void SimRunner::Schedule(const std::vector<Reply>& replies, Clock::time_point now) {
+  for (const auto& reply : replies) scheduled_.emplace(now + reply.delay, reply.bytes);
+}
+
+bool SimRunner::WriteDueOutput(Clock::time_point now) {
+  while (!scheduled_.empty() && scheduled_.begin()->first <= now) {
+    const std::string& bytes = scheduled_.begin()->second;
+    if (noise_ && !noiseRunning_ &&
+        bytes.find(config_.behaviour.characters.active) != std::string::npos) {
+      noiseRunning_ = true;
+      lastNoise_ = now;
+    }
+    unwritten_ += bytes;
+    scheduled_.erase(scheduled_.begin());
+  }
+  if (unwritten_.empty()) return true;
+  const ssize_t written = write(masterFd_, unwritten_.data(), unwritten_.size());
+  if (written < 0) {
+    if (errno == EAGAIN || errno == EINTR) return true;
+    std::perror("target-sim: write");
+    return false;
+  }
+  log_.Sent(std::string_view(unwritten_).substr(0, static_cast<std::size_t>(written)));
+  unwritten_.erase(0, static_cast<std::size_t>(written));
+  return true;
+}
+
+int SimRunner::PollTimeoutMs(Clock::time_point now) const {
+  std::optional<Clock::time_point> next;
+  const auto consider = [&next](std::optional<Clock::time_point> t) {
+    if (t && (!next || *t < *next)) next = t;
+  };
+  if (!scheduled_.empty()) consider(scheduled_.begin()->first);
+  consider(resetAt_);
+  consider(nextAnnouncement_);
+  consider(exitAt_);
+  if (noiseRunning_) consider(lastNoise_ + noiseInterval_);
+  if (!next) return -1;
+  if (*next <= now) return 0;
+  // Rounded up: waking a little early would only lead to another, empty pass.
+  return static_cast<int>(std::chrono::ceil<milliseconds>(*next - now).count());
+}
+
+}  // namespace tarnwick::sim

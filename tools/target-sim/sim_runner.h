@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/target-sim/command_line.h"
+#include "tools/target-sim/noise_source.h"
+#include "tools/target-sim/sim_log.h"
+#include "tools/target-sim/target_protocol.h"
+
+namespace tarnwick::sim {
+
+// Drives the target protocol on the master side of the pseudo-terminal. One poll() waits for
+// the host's bytes, the stop signal and the next timed event at once, so a waiting simulator
+// uses no CPU and an answer due now is written the moment its record is complete.
+class SimRunner {
+ public:
+  // `stopFd` becomes readable when the simulator is asked to end (the signal handler's pipe).
+  SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log);
+
+  // Runs until asked to stop or until the configured end; 0, or 1 after a device failure.
+  int Run();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  bool ReadFromHost(Clock::time_point now);
+  void RunTimedEvents(Clock::time_point now);
+  void Schedule(const std::vector<Reply>& replies, Clock::time_point now);
+  bool WriteDueOutput(Clock::time_point now);
+  int PollTimeoutMs(Clock::time_point now) const;
+
+  const SimConfig& config_;
+  int masterFd_;
+  int stopFd_;
+  SimLog& log_;
+  TargetProtocol protocol_;
+
+  std::multimap<Clock::time_point, std::string> scheduled_;  // equal times keep their order
+  std::string unwritten_;  // due, but the terminal would not take it yet
+
+  Clock::time_point start_ = Clock::now();
+  std::optional<Clock::time_point> resetAt_;
+  std::optional<Clock::time_point> nextAnnouncement_;
+  std::optional<Clock::time_point> exitAt_;
+
+  std::optional<NoiseSource> noise_;
+  bool noiseRunning_ = false;
+  Clock::duration noiseInterval_{};
+  Clock::time_point lastNoise_{};
+};
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,114 @@
+#include "ui/form1_download_view.h"
+
+#include <initializer_list>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "ui/message_boxes.h"
+#include "ui/settings_controls.h"
+#include "ui_form1.h"
+
+namespace tarnwick {
+namespace {
+
+void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
+  for (QWidget* control : controls) control->setEnabled(enabled);
+}
+
+}  // namespace
+
+Form1DownloadView::Form1DownloadView(QWidget& window, Ui::Form1& ui, DownloadState& state,
+                                     QTimer& Timer3, MessageBoxes& messages)
+    : window_(window), ui_(ui), state_(state), timer3_(Timer3), messages_(messages) {}
+
+DownloadSettings Form1DownloadView::CurrentSettings() { return ReadSettingsFromControls(ui_); }
+
+void Form1DownloadView::SetStatusText(const std::string& text) {
+  ui_.Label2->setText(QString::fromStdString(text));
+}
+
+void Form1DownloadView::SetLinesRemainingText(const std::string& text) {
+  ui_.Label14->setText(QString::fromStdString(text));
+}
+
+void Form1DownloadView::ShowLinesRemaining() { ui_.Label14->setVisible(true); }
+
+void Form1DownloadView::SetVersionText(const std::string& text) {
+  ui_.Label16->setText(QString::fromStdString(text));
+}
+
+void Form1DownloadView::ShowVersion() { ui_.Label16->setVisible(true); }
+
+void Form1DownloadView::SetLineTimerEnabled(bool enabled) {
+  if (enabled) {
+    timer3_.start();
+  } else {
+    timer3_.stop();
+  }
+}
+
+void Form1DownloadView::ShowMessage(const std::string& text, MessageIcon icon) {
+  if (closing_) return;
+  messages_.Show(&window_, window_.windowTitle(), QString::fromStdString(text), icon);
+}
+
+bool Form1DownloadView::AskYesNo(const std::string& text) {
+  if (closing_) return false;
+  return messages_.AskYesNo(&window_, window_.windowTitle(), QString::fromStdString(text));
+}
+
+void Form1DownloadView::FocusFlashBrowseButton() { ui_.Command1->setFocus(); }
+
+void Form1DownloadView::SetControlsBusy() {
+  SetEnabled({ui_.Command1, ui_.Command2, ui_.Command3, ui_.Command5, ui_.Command6, ui_.Command7},
+             false);
+  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7, ui_.Text8,
+              ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
+             false);
+  ui_.Label2->setText(QString());
+  state_.CancelRequested = false;
+  // Cancel takes the download buttons' place: raised before they are hidden, so that it is
+  // in front at every moment.
+  ui_.Command4->setVisible(true);
+  ui_.Command4->setEnabled(true);
+  ui_.Command4->raise();
+  ui_.Command2->setVisible(false);
+  ui_.Command6->setVisible(false);
+  SetEnabled({ui_.Combo1, ui_.Combo2, ui_.EepromCheck, ui_.FlashCheck}, false);
+}
+
+void Form1DownloadView::SetControlsIdle() {
+  ui_.Label14->setVisible(false);
+  ui_.Command2->setVisible(true);
+  ui_.Command6->setVisible(true);
+  ui_.Command4->setVisible(false);
+  SetEnabled({ui_.Command1, ui_.Command2, ui_.Command3, ui_.Command5, ui_.Command6, ui_.Command7},
+             true);
+  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7, ui_.Text8,
+              ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
+             true);
+  ui_.Label2->setText(QStringLiteral("Idle"));
+  ui_.Label14->setText(QString());
+  SetEnabled({ui_.Combo1, ui_.Combo2, ui_.EepromCheck, ui_.FlashCheck}, true);
+}
+
+void Form1DownloadView::DisableEepromControls() {
+  ui_.Text11->setEnabled(false);
+  ui_.EepromCheck->setCheckState(Qt::Unchecked);
+  ui_.EepromCheck->setEnabled(false);
+  ui_.Command7->setEnabled(false);
+}
+
+void Form1DownloadView::DisableCancelButton() { ui_.Command4->setEnabled(false); }
+
+void Form1DownloadView::PumpEvents() {
+  // Blocks until something happens (serial data, a timer tick, user input); the always
+  // running 60 ms Timer1 bounds the wait, so a polling loop around this never spins a core.
+  // While the window closes, nothing may hold the unwinding download up.
+  const QEventLoop::ProcessEventsFlags flags =
+      closing_ ? QEventLoop::AllEvents : QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents;
+  QCoreApplication::processEvents(flags);
+}
+
+}  // namespace tarnwick

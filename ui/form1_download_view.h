@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/download/download_state.h"
+#include "core/download/download_view.h"
+
+class QTimer;
+class QWidget;
+
+namespace Ui {
+class Form1;
+}
+
+namespace tarnwick {
+
+class MessageBoxes;
+
+// The main window as a running download sees it: the settings as the controls hold them,
+// the status strip, Timer3, the message boxes, the busy and idle faces, and the event pump.
+class Form1DownloadView final : public DownloadView {
+ public:
+  Form1DownloadView(QWidget& window, Ui::Form1& ui, DownloadState& state, QTimer& Timer3,
+                    MessageBoxes& messages);
+
+  // Set while the window closes during a download: the download is cancelled and unwinds,
+  // so it shows nothing more, every question is answered No, and the pump stops waiting.
+  void SetClosing(bool closing) { closing_ = closing; }
+
+  DownloadSettings CurrentSettings() override;
+  void SetStatusText(const std::string& text) override;
+  void SetLinesRemainingText(const std::string& text) override;
+  void ShowLinesRemaining() override;
+  void SetVersionText(const std::string& text) override;
+  void ShowVersion() override;
+  void SetLineTimerEnabled(bool enabled) override;
+  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  bool AskYesNo(const std::string& text) override;
+  void FocusFlashBrowseButton() override;
+  void SetControlsBusy() override;
+  void SetControlsIdle() override;
+  void DisableEepromControls() override;
+  void DisableCancelButton() override;
+  void PumpEvents() override;
+
+ private:
+  QWidget& window_;
+  Ui::Form1& ui_;
+  DownloadState& state_;
+  QTimer& timer3_;
+  MessageBoxes& messages_;
+  bool closing_ = false;
+};
+
+}  // namespace tarnwick

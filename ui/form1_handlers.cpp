@@ -1,0 +1,88 @@
+// The main window's handlers of buttons, menu commands and drops.
+#include "ui/form1.h"
+
+#include "core/download/downloader.h"
+#include "ui/file_chooser.h"
+#include "ui/message_boxes.h"
+#include "ui/path_drop_filter.h"
+#include "ui/program_identity.h"
+#include "ui/settings_controls.h"
+#include "ui/settings_file_io.h"
+#include "ui_form1.h"
+
+namespace tarnwick {
+namespace {
+
+const QString kTextFilesFilter = QStringLiteral("Text Files (*.txt)|*.txt");
+
+}  // namespace
+
+void Form1::Command2_Click() { RunDownload(0); }
+
+void Form1::Command6_Click() { RunDownload(1); }
+
+void Form1::Command4_Click() { downloader_->Command4_Click(); }
+
+void Form1::Command1_Click() {
+  const auto path = services_.files.Choose(
+      this, QStringLiteral("Select File to Download"),
+      QStringLiteral("Hex Files (*.hex)|*.hex|Binary Files (*.bin)|*.bin"), FileChooserMode::Open);
+  if (path) ui_->Text1->setText(*path);
+}
+
+void Form1::Command7_Click() {
+  const auto path = services_.files.Choose(
+      this, QStringLiteral("Select File to Download"),
+      QStringLiteral("EEPROM Files (*.eep)|*.eep|Hex Files (*.hex)|*.hex|Binary Files (*.bin)|*.bin"),
+      FileChooserMode::Open);
+  if (path) ui_->Text11->setText(*path);
+}
+
+void Form1::Text1_OLEDragDrop(const QMimeData& data) { TakeDroppedPaths(*ui_->Text1, data); }
+
+void Form1::Text11_OLEDragDrop(const QMimeData& data) { TakeDroppedPaths(*ui_->Text11, data); }
+
+void Form1::Command5_Click() { ShowSplash(); }
+
+void Form1::InfoMenu_Click() { ShowSplash(); }
+
+void Form1::Command3_Click() { ExitProgram(); }
+
+void Form1::ExitMenu_Click() { ExitProgram(); }
+
+void Form1::DefaultMenu_Click() { LoadDefaults(); }
+
+void Form1::LoadDefaults() { ApplySettingsToControls(*ui_, DownloadSettings{}); }
+
+void Form1::OpenMenu_Click() {
+  const auto path = services_.files.Choose(this, QStringLiteral("Select File to Open"),
+                                           kTextFilesFilter, FileChooserMode::Open);
+  if (path) LoadSettings(*path);
+}
+
+void Form1::SaveMenu_Click() {
+  const auto path = services_.files.Choose(this, QStringLiteral("Select File to Save"),
+                                           kTextFilesFilter, FileChooserMode::Save);
+  if (path) SaveSettings(*path);
+}
+
+void Form1::LoadSettings(const QString& path) {
+  if (const auto settings = LoadSettingsFile(path)) {
+    ApplySettingsToControls(*ui_, *settings);
+    return;
+  }
+  services_.messages.Show(this, QString::fromLatin1(kProgramTitle),
+                          QStringLiteral("An error occured while loading file ") + path +
+                              QStringLiteral(". The default settings will be loaded instead."),
+                          MessageIcon::Exclamation);
+  LoadDefaults();
+}
+
+void Form1::SaveSettings(const QString& path) {
+  if (SaveSettingsFile(path, ReadSettingsFromControls(*ui_))) return;
+  services_.messages.Show(this, QString::fromLatin1(kProgramTitle),
+                          QStringLiteral("An error occured while saving file ") + path,
+                          MessageIcon::Exclamation);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,3 @@
+#include "ui/application.h"
+
+int main(int argc, char** argv) { return tarnwick::RunTarnwick(argc, argv); }

@@ -1,0 +1,20 @@
+#include "ui/qt_message_boxes.h"
+
+#include <QMessageBox>
+
+namespace tarnwick {
+
+void QtMessageBoxes::Show(QWidget* parent, const QString& title, const QString& text,
+                          MessageIcon icon) {
+  QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                  title, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+bool QtMessageBoxes::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace tarnwick

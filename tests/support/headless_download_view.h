@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "core/download/download_state.h"
+#include "core/download/download_view.h"
+#include "core/download/downloader.h"
+
+namespace tarnwick::testing {
+
+// The main window as a download sees it, without a window: settings that the test sets,
+// texts kept rather than shown, questions answered Yes. It pumps Qt events and drives
+// Timer1 (60 ms, always) and Timer3 (1000 ms, while a file is sent) as the window does, so a
+// download over a real port runs in real time as it would under the window.
+class HeadlessDownloadView final : public DownloadView {
+ public:
+  HeadlessDownloadView(DownloadState& state, DownloadSettings settings);
+
+  // Connects the timers to the downloader's handlers; the downloader needs the view first.
+  void BindTimers(Downloader& downloader);
+  // Presses Cancel after `milliseconds` of pumped events.
+  void CancelAfter(int milliseconds);
+
+  DownloadSettings& Settings() { return settings_; }
+  const std::vector<std::string>& Messages() const { return messages_; }
+  const std::vector<std::string>& StatusTexts() const { return statusTexts_; }
+  bool Busy() const { return busy_; }
+
+  DownloadSettings CurrentSettings() override { return settings_; }
+  void SetStatusText(const std::string& text) override { statusTexts_.push_back(text); }
+  void SetLinesRemainingText(const std::string&) override {}
+  void ShowLinesRemaining() override {}
+  void SetVersionText(const std::string& text) override { versionText_ = text; }
+  void ShowVersion() override {}
+  void SetLineTimerEnabled(bool enabled) override;
+  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  bool AskYesNo(const std::string& text) override;
+  void FocusFlashBrowseButton() override {}
+  void SetControlsBusy() override { busy_ = true; }
+  void SetControlsIdle() override;
+  void DisableEepromControls() override {}
+  void DisableCancelButton() override {}
+  void PumpEvents() override;
+  void PumpPendingEvents() override;
+
+  const std::string& VersionText() const { return versionText_; }
+
+ private:
+  DownloadState& state_;
+  DownloadSettings settings_;
+  Downloader* downloader_ = nullptr;
+  QTimer timer1_;
+  QTimer timer3_;
+  QTimer cancel_;
+  bool busy_ = false;
+  std::string versionText_;
+  std::vector<std::string> statusTexts_;
+  std::vector<std::string> messages_;
+};
+
+}  // namespace tarnwick::testing

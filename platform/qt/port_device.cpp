@@ -17,6 +17,9 @@
 namespace tarnwick {
 namespace {
 
+// Only the systems without COMn names list and sort their ports.
+#ifndef _WIN32
+
 bool IsUsbAdapter(const std::string& path) {
   for (const char* marker : {"ttyUSB", "ttyACM", "cu.usb", "tty.usb"}) {
     if (path.find(marker) != std::string::npos) return true;
@@ -56,6 +59,8 @@ bool NameLess(const std::string& a, const std::string& b) {
   if ((a.size() - i) != (b.size() - j)) return (a.size() - i) < (b.size() - j);
   return a < b;
 }
+
+#endif  // _WIN32
 
 }  // namespace
 

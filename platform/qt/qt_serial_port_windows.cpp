@@ -32,10 +32,10 @@ using namespace std::chrono_literals;
 constexpr std::chrono::milliseconds kWaitSlice = 100ms;
 
 // Whether an error reported while the port is open leaves it unusable. Windows reports a
-// USB adapter pulled out as a resource error or, from the reads it had pending, as access
-// denied (a permission error); a read or write that fails for any other reason leaves no
-// way to know what reached the target either. Only a wait that ended without data is not
-// a failure.
+// USB adapter pulled out as a resource error or, from the wait for input that was under way,
+// as access denied (a permission error); after a read or write that failed for any other
+// reason QSerialPort stops receiving, and what reached the target is unknown. Only a wait
+// that ended without data is not a failure.
 bool LeavesPortUnusable(QSerialPort::SerialPortError error) {
   return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
 }
@@ -70,7 +70,7 @@ struct QtSerialPort::Impl {
 
   void Close() {
     if (!isOpen) return;
-    if (!failure) SendPending();
+    SendPending();
     ReleaseDevice();
     isOpen = false;
     failure.reset();

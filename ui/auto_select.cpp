@@ -11,7 +11,9 @@ void AutoSelect(QObject* SelObject) {
   }
 }
 
-void AutoSelectOnFocus::Watch(QObject* box) { box->installEventFilter(this); }
+void AutoSelectOnFocus::Watch(QObject* box) {
+  box->installEventFilter(this);
+}
 
 bool AutoSelectOnFocus::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::FocusIn) return false;

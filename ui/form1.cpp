@@ -81,9 +81,9 @@ void Form1::ConnectHandlers() {
   new PathDropFilter(*ui_->Text11, [this](const QMimeData& data) { Text11_OLEDragDrop(data); });
 
   auto* autoSelect = new AutoSelectOnFocus(this);
-  for (QLineEdit* box : {ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4, ui_->Text5, ui_->Text6,
-                         ui_->Text7, ui_->Text8, ui_->Text9, ui_->Text10, ui_->Text11,
-                         ui_->Text12}) {
+  for (QLineEdit* box :
+       {ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4, ui_->Text5, ui_->Text6, ui_->Text7,
+        ui_->Text8, ui_->Text9, ui_->Text10, ui_->Text11, ui_->Text12}) {
     autoSelect->Watch(box);
   }
 }
@@ -95,7 +95,9 @@ void Form1::Start() {
   ui_->Command2->setFocus();
 }
 
-QString Form1::SettingsPath() const { return SettingsFilePath(settingsFolder_); }
+QString Form1::SettingsPath() const {
+  return SettingsFilePath(settingsFolder_);
+}
 
 void Form1::Form_Load() {
   if (services_.showSplashAtStart) ShowSplash();
@@ -118,7 +120,9 @@ void Form1::ShowSplash() {
   splash.exec();
 }
 
-void Form1::Timer1_Timer() { downloader_->Timer1_Timer(); }
+void Form1::Timer1_Timer() {
+  downloader_->Timer1_Timer();
+}
 
 void Form1::Timer2_Timer() {
   // Closes the about window of the start, or one opened again within its first four
@@ -127,7 +131,9 @@ void Form1::Timer2_Timer() {
   Timer2->stop();
 }
 
-void Form1::Timer3_Timer() { downloader_->Timer3_Timer(); }
+void Form1::Timer3_Timer() {
+  downloader_->Timer3_Timer();
+}
 
 void Form1::RunDownload(std::int16_t WaitForBootloader) {
   if (downloadRunning_) return;

@@ -22,7 +22,9 @@ Form1DownloadView::Form1DownloadView(QWidget& window, Ui::Form1& ui, DownloadSta
                                      QTimer& Timer3, MessageBoxes& messages)
     : window_(window), ui_(ui), state_(state), timer3_(Timer3), messages_(messages) {}
 
-DownloadSettings Form1DownloadView::CurrentSettings() { return ReadSettingsFromControls(ui_); }
+DownloadSettings Form1DownloadView::CurrentSettings() {
+  return ReadSettingsFromControls(ui_);
+}
 
 void Form1DownloadView::SetStatusText(const std::string& text) {
   ui_.Label2->setText(QString::fromStdString(text));
@@ -32,13 +34,17 @@ void Form1DownloadView::SetLinesRemainingText(const std::string& text) {
   ui_.Label14->setText(QString::fromStdString(text));
 }
 
-void Form1DownloadView::ShowLinesRemaining() { ui_.Label14->setVisible(true); }
+void Form1DownloadView::ShowLinesRemaining() {
+  ui_.Label14->setVisible(true);
+}
 
 void Form1DownloadView::SetVersionText(const std::string& text) {
   ui_.Label16->setText(QString::fromStdString(text));
 }
 
-void Form1DownloadView::ShowVersion() { ui_.Label16->setVisible(true); }
+void Form1DownloadView::ShowVersion() {
+  ui_.Label16->setVisible(true);
+}
 
 void Form1DownloadView::SetLineTimerEnabled(bool enabled) {
   if (enabled) {
@@ -58,13 +64,15 @@ bool Form1DownloadView::AskYesNo(const std::string& text) {
   return messages_.AskYesNo(&window_, window_.windowTitle(), QString::fromStdString(text));
 }
 
-void Form1DownloadView::FocusFlashBrowseButton() { ui_.Command1->setFocus(); }
+void Form1DownloadView::FocusFlashBrowseButton() {
+  ui_.Command1->setFocus();
+}
 
 void Form1DownloadView::SetControlsBusy() {
   SetEnabled({ui_.Command1, ui_.Command2, ui_.Command3, ui_.Command5, ui_.Command6, ui_.Command7},
              false);
-  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7, ui_.Text8,
-              ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
+  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7,
+              ui_.Text8, ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
              false);
   ui_.Label2->setText(QString());
   state_.CancelRequested = false;
@@ -85,8 +93,8 @@ void Form1DownloadView::SetControlsIdle() {
   ui_.Command4->setVisible(false);
   SetEnabled({ui_.Command1, ui_.Command2, ui_.Command3, ui_.Command5, ui_.Command6, ui_.Command7},
              true);
-  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7, ui_.Text8,
-              ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
+  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7,
+              ui_.Text8, ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
              true);
   ui_.Label2->setText(QStringLiteral("Idle"));
   ui_.Label14->setText(QString());
@@ -100,15 +108,24 @@ void Form1DownloadView::DisableEepromControls() {
   ui_.Command7->setEnabled(false);
 }
 
-void Form1DownloadView::DisableCancelButton() { ui_.Command4->setEnabled(false); }
+void Form1DownloadView::DisableCancelButton() {
+  ui_.Command4->setEnabled(false);
+}
 
 void Form1DownloadView::PumpEvents() {
-  // Blocks until something happens (serial data, a timer tick, user input); the always
-  // running 60 ms Timer1 bounds the wait, so a polling loop around this never spins a core.
-  // While the window closes, nothing may hold the unwinding download up.
-  const QEventLoop::ProcessEventsFlags flags =
-      closing_ ? QEventLoop::AllEvents : QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents;
-  QCoreApplication::processEvents(flags);
+  if (closing_) {
+    // While the window closes, nothing may hold the unwinding download up.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
+  // Sleeps until something happens (serial data, a tick, user input), so a polling loop
+  // around this never spins a core; Timer1's 60 ms tick bounds the sleep.
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void Form1DownloadView::PumpPendingEvents() {
+  // Between two records: the window gets its turn without waiting for the next event.
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 }  // namespace tarnwick

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QTimer>
+
 #include "core/download/download_state.h"
 #include "core/download/download_view.h"
 
-class QTimer;
 class QWidget;
 
 namespace Ui {
@@ -40,6 +41,7 @@ class Form1DownloadView final : public DownloadView {
   void DisableEepromControls() override;
   void DisableCancelButton() override;
   void PumpEvents() override;
+  void PumpPendingEvents() override;
 
  private:
   QWidget& window_;

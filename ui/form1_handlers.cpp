@@ -17,11 +17,17 @@ const QString kTextFilesFilter = QStringLiteral("Text Files (*.txt)|*.txt");
 
 }  // namespace
 
-void Form1::Command2_Click() { RunDownload(0); }
+void Form1::Command2_Click() {
+  RunDownload(0);
+}
 
-void Form1::Command6_Click() { RunDownload(1); }
+void Form1::Command6_Click() {
+  RunDownload(1);
+}
 
-void Form1::Command4_Click() { downloader_->Command4_Click(); }
+void Form1::Command4_Click() {
+  downloader_->Command4_Click();
+}
 
 void Form1::Command1_Click() {
   const auto path = services_.files.Choose(
@@ -33,26 +39,43 @@ void Form1::Command1_Click() {
 void Form1::Command7_Click() {
   const auto path = services_.files.Choose(
       this, QStringLiteral("Select File to Download"),
-      QStringLiteral("EEPROM Files (*.eep)|*.eep|Hex Files (*.hex)|*.hex|Binary Files (*.bin)|*.bin"),
+      QStringLiteral(
+          "EEPROM Files (*.eep)|*.eep|Hex Files (*.hex)|*.hex|Binary Files (*.bin)|*.bin"),
       FileChooserMode::Open);
   if (path) ui_->Text11->setText(*path);
 }
 
-void Form1::Text1_OLEDragDrop(const QMimeData& data) { TakeDroppedPaths(*ui_->Text1, data); }
+void Form1::Text1_OLEDragDrop(const QMimeData& data) {
+  TakeDroppedPaths(*ui_->Text1, data);
+}
 
-void Form1::Text11_OLEDragDrop(const QMimeData& data) { TakeDroppedPaths(*ui_->Text11, data); }
+void Form1::Text11_OLEDragDrop(const QMimeData& data) {
+  TakeDroppedPaths(*ui_->Text11, data);
+}
 
-void Form1::Command5_Click() { ShowSplash(); }
+void Form1::Command5_Click() {
+  ShowSplash();
+}
 
-void Form1::InfoMenu_Click() { ShowSplash(); }
+void Form1::InfoMenu_Click() {
+  ShowSplash();
+}
 
-void Form1::Command3_Click() { ExitProgram(); }
+void Form1::Command3_Click() {
+  ExitProgram();
+}
 
-void Form1::ExitMenu_Click() { ExitProgram(); }
+void Form1::ExitMenu_Click() {
+  ExitProgram();
+}
 
-void Form1::DefaultMenu_Click() { LoadDefaults(); }
+void Form1::DefaultMenu_Click() {
+  LoadDefaults();
+}
 
-void Form1::LoadDefaults() { ApplySettingsToControls(*ui_, DownloadSettings{}); }
+void Form1::LoadDefaults() {
+  ApplySettingsToControls(*ui_, DownloadSettings{});
+}
 
 void Form1::OpenMenu_Click() {
   const auto path = services_.files.Choose(this, QStringLiteral("Select File to Open"),

@@ -42,7 +42,9 @@ Form1Keyboard::Form1Keyboard(QMainWindow& window, Ui::Form1& ui) : window_(windo
   qApp->installEventFilter(this);
 }
 
-Form1Keyboard::~Form1Keyboard() { qApp->removeEventFilter(this); }
+Form1Keyboard::~Form1Keyboard() {
+  qApp->removeEventFilter(this);
+}
 
 bool Form1Keyboard::BelongsToWindow(QObject* object) const {
   auto* widget = qobject_cast<QWidget*>(object);
@@ -74,7 +76,10 @@ bool Form1Keyboard::HandleKeyPress(QObject* receiver, const QKeyEvent& key) {
   if (IsEnter(key) && TakesDefaultButton(receiver)) {
     return PressIfAvailable(ui_.Command2, window_);
   }
-  if (IsPlain(key, Qt::Key_Escape)) return PressIfAvailable(ui_.Command4, window_);
+  // In the active menu bar Esc only leaves the menu bar.
+  if (IsPlain(key, Qt::Key_Escape) && !receiver->inherits("QMenuBar")) {
+    return PressIfAvailable(ui_.Command4, window_);
+  }
   if (IsPlain(key, Qt::Key_F10)) {
     ActivateMenuBar();
     return true;
@@ -87,8 +92,7 @@ void Form1Keyboard::ActivateMenuBar() {
   // that key stroke to it. Then the arrow keys or a command's letter pick a command and
   // Enter chooses it.
   for (QEvent::Type type : {QEvent::ShortcutOverride, QEvent::KeyPress, QEvent::KeyRelease}) {
-    QKeyEvent alt(type, Qt::Key_Alt,
-                  type == QEvent::KeyRelease ? Qt::NoModifier : Qt::AltModifier);
+    QKeyEvent alt(type, Qt::Key_Alt, type == QEvent::KeyRelease ? Qt::NoModifier : Qt::AltModifier);
     alt.ignore();  // as a key that no control has taken yet
     QCoreApplication::sendEvent(&window_, &alt);
   }

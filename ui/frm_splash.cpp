@@ -84,8 +84,12 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void frmSplash::Form_KeyPress() { accept(); }
+void frmSplash::Form_KeyPress() {
+  accept();
+}
 
-void frmSplash::Frame1_Click() { accept(); }
+void frmSplash::Frame1_Click() {
+  accept();
+}
 
 }  // namespace tarnwick

@@ -3,7 +3,9 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void InitTarnwickResources() { Q_INIT_RESOURCE(tarnwick); }
+static void InitTarnwickResources() {
+  Q_INIT_RESOURCE(tarnwick);
+}
 
 namespace tarnwick {
 

@@ -29,7 +29,9 @@ Qt::CheckState FromStoredCheckState(std::int16_t value) {
   }
 }
 
-std::string TextOf(const QLineEdit* box) { return box->text().toStdString(); }
+std::string TextOf(const QLineEdit* box) {
+  return box->text().toStdString();
+}
 
 void SetText(QLineEdit* box, const std::string& text) {
   box->setText(QString::fromStdString(text));

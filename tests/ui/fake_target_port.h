@@ -1,9 +1,9 @@
 #pragma once
 
 #include <functional>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"

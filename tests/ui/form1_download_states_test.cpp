@@ -13,10 +13,10 @@ namespace tarnwick::testing {
 namespace {
 
 const std::vector<const char*> kControls = {
-    "Command1", "Command2", "Command3", "Command4", "Command5", "Command6", "Command7",
-    "Text1",    "Text2",    "Text3",    "Text4",    "Text5",    "Text6",    "Text7",
-    "Text8",    "Text9",    "Text10",   "Text11",   "Text12",   "Combo1",   "Combo2",
-    "FlashCheck", "EepromCheck", "Label14"};
+    "Command1", "Command2", "Command3", "Command4",   "Command5",    "Command6",
+    "Command7", "Text1",    "Text2",    "Text3",      "Text4",       "Text5",
+    "Text6",    "Text7",    "Text8",    "Text9",      "Text10",      "Text11",
+    "Text12",   "Combo1",   "Combo2",   "FlashCheck", "EepromCheck", "Label14"};
 
 QString IdleFace(Form1Harness& h) {
   // Cancel hides when idle; whether it is still enabled tells only whether it was clicked.

@@ -8,7 +8,6 @@
 #include <QUrl>
 
 #include "tests/ui/form1_harness.h"
-#include "ui/auto_select.h"
 #include "ui/file_filter.h"
 
 namespace tarnwick::testing {
@@ -86,7 +85,7 @@ TEST_F(FileSelectionTest, ADroppedFileListLeavesTheLastPath) {
   EXPECT_FALSE(h.Find<QCheckBox>("EepromCheck")->isChecked());
 }
 
-TEST_F(FileSelectionTest, DroppedTextIsNotTaken) {
+TEST_F(FileSelectionTest, DroppedTextOrWebAddressesAreNotTaken) {
   auto* box = h.Find<QLineEdit>("Text1");
   box->setText("/keep.hex");
   QMimeData text;
@@ -98,40 +97,17 @@ TEST_F(FileSelectionTest, DroppedTextIsNotTaken) {
   EXPECT_EQ(box->text(), "/keep.hex");
 }
 
-TEST_F(FileSelectionTest, TabIntoABoxSelectsItsWholeText) {
-  auto* before = h.Find<QLineEdit>("Text3");
-  auto* box = h.Find<QLineEdit>("Text6");
-  box->setText("~");
-  before->setFocus();
-  QTest::keyClick(before, Qt::Key_Tab);
-  ASSERT_EQ(QApplication::focusWidget(), box);
-  EXPECT_EQ(box->selectionStart(), 0);
-  EXPECT_EQ(box->selectedText(), "~");
-  QTest::keyClick(box, Qt::Key_X);
-  EXPECT_EQ(box->text(), "x");
-}
-
-TEST_F(FileSelectionTest, AutoSelectSelectsFromTheStartToTheEnd) {
-  QLineEdit box;
-  box.setText("a longer value");
-  box.setCursorPosition(3);
-  AutoSelect(&box);
-  EXPECT_EQ(box.selectionStart(), 0);
-  EXPECT_EQ(box.selectedText(), "a longer value");
-  QLineEdit empty;
-  AutoSelect(&empty);
-  EXPECT_EQ(empty.cursorPosition(), 0);
-  EXPECT_FALSE(empty.hasSelectedText());
-}
-
-TEST_F(FileSelectionTest, EveryBoxSelectsItsTextWhenItGetsTheFocus) {
+TEST_F(FileSelectionTest, EveryBoxSelectsItsWholeTextWhenItGetsTheFocus) {
   for (int n = 1; n <= 12; ++n) {
     auto* box = h.Find<QLineEdit>(("Text" + std::to_string(n)).c_str());
-    box->setText("value");
+    box->setText(n == 11 ? "" : "value");
     box->setCursorPosition(2);
-    box->setFocus(Qt::OtherFocusReason);  // a reason Qt itself does not select on
-    EXPECT_EQ(box->selectedText(), "value") << "Text" << n;
+    box->setFocus(Qt::OtherFocusReason);  // a reason on which Qt itself selects nothing
+    EXPECT_EQ(box->selectedText(), box->text()) << "Text" << n;
+    EXPECT_EQ(box->cursorPosition(), box->text().size()) << "Text" << n;
   }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+  EXPECT_EQ(h.Find<QLineEdit>("Text12")->text(), "x");
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 
 namespace tarnwick::testing {
 
-Form1Harness::Form1Harness() { QDir().mkpath(ProgramFolder()); }
+Form1Harness::Form1Harness() {
+  QDir().mkpath(ProgramFolder());
+}
 
 Form1Harness::~Form1Harness() {
   if (form) form->hide();

@@ -37,6 +37,10 @@ QString LoadMessage(const QString& path) {
          ". The default settings will be loaded instead.";
 }
 
+void Trigger(Form1Harness& h, const char* action) {
+  h.form->findChild<QAction*>(QString::fromLatin1(action))->trigger();
+}
+
 TEST(Form1Settings, FirstStartShowsTheMessageAndTheDefaultsAndExitCreatesTheFile) {
   Form1Harness h;
   h.Start();
@@ -76,9 +80,10 @@ TEST(Form1Settings, EverySettingSurvivesAnExitAndAStart) {
 }
 
 TEST(Form1Settings, AFileThatDoesNotReadBringsTheDefaultsBack) {
-  for (const QByteArray& content : {QByteArray(), QByteArray("1\r\n2\r\n\"a\"\r\n"),
-                                    QByteArray(kDefaultsFile).replace("0\r\n1\r\n", "3\r\n1\r\n"),
-                                    QByteArray(":10000000FF\r\n:00000001FF\r\n")}) {
+  // Too short, and whole but with a check state out of range.
+  for (const QByteArray& content :
+       {QByteArray(":10000000FF\r\n:00000001FF\r\n"),
+        QByteArray(kDefaultsFile).replace("0\r\n1\r\n", "3\r\n1\r\n")}) {
     Form1Harness h;
     h.StartWith(Changed());
     const QString bad = h.PathIn("bad.txt");
@@ -88,7 +93,7 @@ TEST(Form1Settings, AFileThatDoesNotReadBringsTheDefaultsBack) {
     file.close();
     h.files.answers = {bad};
 
-    h.form->findChild<QAction*>("OpenMenu")->trigger();
+    Trigger(h, "OpenMenu");
 
     EXPECT_EQ(h.messages.Texts(), QStringList({LoadMessage(bad)})) << content.toStdString();
     EXPECT_EQ(h.Find<QLineEdit>("Text2")->text(), "@&$");
@@ -101,16 +106,14 @@ TEST(Form1Settings, OpenAndSaveUseTheDialogAndItsCancelChangesNothing) {
   Form1Harness h;
   h.StartWith(Changed());
   const QString saved = h.PathIn("mine.txt");
-  h.files.answers = {saved, QString(), QString()};
+  h.files.answers = {saved, QString(), QString(), saved};
 
-  h.form->findChild<QAction*>("SaveMenu")->trigger();
-  h.form->findChild<QAction*>("DefaultMenu")->trigger();
+  Trigger(h, "SaveMenu");
+  Trigger(h, "DefaultMenu");
+  Trigger(h, "SaveMenu");  // cancelled
+  Trigger(h, "OpenMenu");  // cancelled
   EXPECT_EQ(h.Find<QLineEdit>("Text2")->text(), "@&$");
-  h.form->findChild<QAction*>("SaveMenu")->trigger();  // cancelled
-  h.form->findChild<QAction*>("OpenMenu")->trigger();  // cancelled
-  EXPECT_EQ(h.Find<QLineEdit>("Text2")->text(), "@&$");
-  h.files.answers = {saved};
-  h.form->findChild<QAction*>("OpenMenu")->trigger();
+  Trigger(h, "OpenMenu");
 
   EXPECT_EQ(h.Find<QLineEdit>("Text2")->text(), "ABC");
   EXPECT_TRUE(h.messages.shown.empty());
@@ -127,9 +130,7 @@ TEST(Form1Settings, AFailedSaveNamesThePathAndChangesNothing) {
   h.StartWith(Changed());
   const QString nowhere = h.PathIn("missing-folder/mine.txt");
   h.files.answers = {nowhere};
-
-  h.form->findChild<QAction*>("SaveMenu")->trigger();
-
+  Trigger(h, "SaveMenu");
   EXPECT_EQ(h.messages.Texts(), QStringList({"An error occured while saving file " + nowhere}));
   EXPECT_EQ(h.Find<QLineEdit>("Text2")->text(), "ABC");
 }
@@ -153,9 +154,9 @@ TEST(Form1Settings, AProgramFolderThatCannotBeWrittenKeepsTheFileInTheConfigFold
 TEST(Form1Settings, DefaultAllSettingsResetsEveryFieldWithoutAsking) {
   Form1Harness h;
   h.StartWith(Changed());
-  h.form->findChild<QAction*>("DefaultMenu")->trigger();
-  EXPECT_TRUE(h.messages.shown.empty());
+  Trigger(h, "DefaultMenu");
   h.form->close();
+  EXPECT_TRUE(h.messages.shown.empty());
   EXPECT_EQ(Form1Harness::ReadFile(SettingsFilePath(h.ProgramFolder())), kDefaultsFile);
 }
 

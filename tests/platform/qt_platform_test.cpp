@@ -1,0 +1,245 @@
+// The kernel's termios2 shows the exact line rate, custom rates included; it cannot share a
+// file with <termios.h>.
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <thread>
+
+#include "platform/qt/low_latency.h"
+#include "platform/qt/port_device.h"
+#include "platform/qt/qt_serial_port.h"
+
+namespace tarnwick {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A pseudo-terminal pair. The port under test opens the slave by its path; the test plays the
+// far end on the master.
+struct Pty {
+  Pty() { EXPECT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0); }
+  ~Pty() { CloseMaster(); }
+  // The far end goes away, as when a USB adapter is pulled out.
+  void CloseMaster() { ::close(std::exchange(master, -1)); }
+  void Write(std::string_view bytes) {
+    EXPECT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  // What the far end receives until `count` bytes have come or ten seconds have passed.
+  std::string Read(std::size_t count) {
+    const auto deadline = Clock::now() + 10s;
+    std::string got;
+    char chunk[512];
+    while (got.size() < count && Clock::now() < deadline) {
+      std::this_thread::sleep_for(1ms);
+      got.append(chunk, std::max<ssize_t>(::read(master, chunk, sizeof chunk), 0));
+    }
+    return got;
+  }
+
+  int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  std::string slave = master >= 0 ? ::ptsname(master) : "";
+};
+
+QtSerialPort PortOn(const std::string& device) {
+  return QtSerialPort([device](int) { return device; });
+}
+
+// Every operation that needs an open, working port.
+const std::vector<std::function<void(SerialPort&)>> kOperations = {
+    [](SerialPort& port) { port.Output(":10000000"); },
+    [](SerialPort& port) { port.Input(); },
+    [](SerialPort& port) { port.InBufferCount(); },
+    [](SerialPort& port) { port.WaitForInput(60s); },
+};
+
+class QtSerialPortTest : public ::testing::Test {
+ protected:
+  Pty pty;
+  QtSerialPort port = PortOn(pty.slave);
+};
+
+// The count sees arriving bytes with no event loop running, and leaves them for Input().
+TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysAndCountsWithoutConsuming) {
+  std::string everyByte;
+  for (int value = 0; value < 256; ++value) everyByte += static_cast<char>(value);
+  port.Open();  // without flow control: with XON/XOFF the driver itself acts on 0x11 and 0x13
+  port.Output(everyByte);
+  EXPECT_EQ(pty.Read(256), everyByte);
+  pty.Write(everyByte);
+  // The pty hands the bytes over in the background.
+  for (auto end = Clock::now() + 10s; port.InBufferCount() < 256 && Clock::now() < end;) {
+    std::this_thread::sleep_for(1ms);
+  }
+  EXPECT_EQ(port.InBufferCount(), 256);
+  EXPECT_EQ(port.Input(), everyByte);
+  EXPECT_EQ(port.InBufferCount(), 0);
+}
+
+TEST_F(QtSerialPortTest, ClosedPortRefusesEveryOperationAndReopens) {
+  port.Close();  // closing a closed port does nothing
+  for (const auto& operation : kOperations) EXPECT_THROW(operation(port), PortError);
+  port.Open();
+  EXPECT_THROW(port.Open(), PortError);
+  port.Close();
+  port.Open();
+  port.Output("again");
+  EXPECT_EQ(pty.Read(5), "again");
+}
+
+// Missing (no such port, no such device, a link to nothing) or busy (also when reached through
+// a link: the lock must name the real device).
+TEST_F(QtSerialPortTest, MissingOrBusyDeviceThrows) {
+  QTemporaryDir dir;
+  const std::string dangling = (dir.path() + "/com1").toStdString();
+  const std::string link = (dir.path() + "/com2").toStdString();
+  ASSERT_EQ(::symlink("/dev/tarnwick-no-such-device", dangling.c_str()), 0);
+  ASSERT_EQ(::symlink(pty.slave.c_str(), link.c_str()), 0);
+  port.Open();
+  for (const std::string& device :
+       {std::string(), std::string("/dev/tarnwick-no-such-device"), dangling, link, pty.slave}) {
+    QtSerialPort other = PortOn(device);
+    EXPECT_THROW(other.Open(), PortError) << device;
+    EXPECT_FALSE(other.IsOpen()) << device;
+  }
+}
+
+// Every offered rate reaches the driver exactly, 14400 and 56000 as custom rates; always 8 data
+// bits, no parity, 1 stop bit. A rate the driver refuses fails the open.
+TEST_F(QtSerialPortTest, AppliesEveryOfferedRateWithEightNoneOneAndXonXoff) {
+  port.SetXonXoffFlowControl();
+  for (std::int32_t rate : {1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200}) {
+    port.SetBaudRate(rate);
+    ASSERT_NO_THROW(port.Open()) << rate;
+    termios2 line{};
+    ASSERT_EQ(::ioctl(pty.master, TCGETS2, &line), 0);  // on a master, acts on its slave
+    EXPECT_EQ(line.c_ospeed, static_cast<speed_t>(rate));
+    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t{CS8}) << rate;
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), tcflag_t{IXON | IXOFF}) << rate;
+    port.Close();
+  }
+  port.SetBaudRate(0);
+  EXPECT_THROW(port.Open(), PortError);
+}
+
+// With nothing arriving WaitForInput ends after its timeout; a byte arriving wakes it, and a
+// blocking event pump too, long before any timeout.
+TEST_F(QtSerialPortTest, WaitForInputAndABlockingEventPumpWakeOnArrivingBytes) {
+  port.Open();
+  auto start = Clock::now();
+  port.WaitForInput(300ms);
+  EXPECT_GE(Clock::now() - start, 300ms);
+  QTimer safety;  // ends the wait of a pump that sleeps through the byte
+  safety.start(40'000);
+  for (bool pumpEvents : {false, true}) {
+    std::jthread farEnd([this] {
+      std::this_thread::sleep_for(100ms);
+      pty.Write("~");
+    });
+    start = Clock::now();
+    while (port.InBufferCount() == 0 && Clock::now() - start < 30s) {
+      pumpEvents ? QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents)
+                 : port.WaitForInput(60s);
+    }
+    EXPECT_LT(Clock::now() - start, 30s);
+    EXPECT_EQ(port.Input(), "~");
+  }
+}
+
+// The far end vanishing mid-transfer fails the next operation at once, whichever it is, and
+// every one after it: never a silent empty read or an endless wait. The port still counts as
+// open until closed.
+TEST(QtSerialPortFarEndTest, EveryOperationFailsAtOnceAfterTheFarEndWentAway) {
+  for (std::size_t first = 0; first < kOperations.size(); ++first) {
+    Pty pty;
+    QtSerialPort port = PortOn(pty.slave);
+    port.Open();
+    port.Output("partial");
+    ASSERT_EQ(pty.Read(7), "partial");
+    pty.Write("lost");
+    pty.CloseMaster();
+    const auto start = Clock::now();
+    EXPECT_THROW(kOperations[first](port), PortError) << "first operation " << first;
+    for (const auto& later : kOperations) EXPECT_THROW(later(port), PortError) << first;
+    EXPECT_LT(Clock::now() - start, 30s);  // far below the 60 s WaitForInput was given
+    EXPECT_TRUE(port.IsOpen());
+    port.Close();
+  }
+}
+
+// A hung-up device stays readable for ever; the event loop must not spin on it, for instance
+// while a message box is open during a download.
+TEST_F(QtSerialPortTest, EventLoopRestsAfterTheFarEndWentAway) {
+  port.Open();
+  pty.CloseMaster();
+  bool timerFired = false;
+  QTimer::singleShot(500, [&] { timerFired = true; });
+  int wakeUps = 0;
+  for (; !timerFired; ++wakeUps) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  EXPECT_LT(wakeUps, 100);  // a spinning loop wakes many thousands of times in 500 ms
+}
+
+TEST(LowLatencyTest, RefusedQuietlyOnAPseudoTerminal) {
+  Pty pty;
+  const int slave = ::open(pty.slave.c_str(), O_RDWR | O_NOCTTY);
+  EXPECT_TRUE(slave >= 0 && !RequestLowLatency(slave));
+  ::close(slave);
+}
+
+TEST(ChoosePortDeviceTest, ComEntryFirstThenUsbAdaptersThenOtherPortsInNameOrder) {
+  EXPECT_EQ(ChoosePortDevice(3, "/opt/tarnwick", true, {"/dev/ttyUSB0"}), "/opt/tarnwick/com3");
+  const std::vector<std::string> mixed = {"/dev/ttyS1", "/dev/ttyUSB1", "/dev/ttyS0",
+                                          "/dev/ttyACM0", "/dev/ttyUSB0"};
+  using Case = std::tuple<int, std::vector<std::string>, std::string>;
+  for (const auto& [number, ports, expected] : std::vector<Case>{
+           {1, mixed, "/dev/ttyACM0"},
+           {2, mixed, "/dev/ttyUSB0"},
+           {4, mixed, "/dev/ttyS0"},
+           {6, mixed, ""},
+           {0, mixed, ""},
+           {1, {"/dev/ttyS10", "/dev/ttyS2"}, "/dev/ttyS2"},
+           {2, {"/dev/ttyUSB10", "/dev/ttyUSB9", "/dev/ttyUSB2"}, "/dev/ttyUSB9"},
+           {1, {"/dev/cu.Bluetooth", "/dev/cu.usbserial1"}, "/dev/cu.usbserial1"},
+           {2, {"/dev/tty.usbmodem1", "/dev/cu.usbserial1", "/dev/cu.debug"}, "/dev/tty.usbmodem1"},
+       }) {
+    EXPECT_EQ(ChoosePortDevice(number, "/opt/tarnwick", false, ports), expected) << number;
+  }
+}
+
+// A com<n> link in the program's folder decides what "Com n" opens, and the tooltip names it
+// and its target, or says the target is gone.
+TEST(ResolvePortDeviceTest, ComLinkInProgramFolderDecidesAndIsDescribed) {
+  Pty pty;
+  const std::string link = QCoreApplication::applicationDirPath().toStdString() + "/com7";
+  ::unlink(link.c_str());
+  ASSERT_EQ(::symlink(pty.slave.c_str(), link.c_str()), 0);
+  EXPECT_EQ(DescribePortDevice(7), "Com 7 opens " + link + " -> " + pty.slave);
+  QtSerialPort port;
+  port.SetPortNumber(7);
+  port.Open();
+  port.Output("via link");
+  EXPECT_EQ(pty.Read(8), "via link");
+
+  ::unlink(link.c_str());
+  ASSERT_EQ(::symlink("/dev/tarnwick-unplugged", link.c_str()), 0);
+  EXPECT_EQ(DescribePortDevice(7),
+            "Com 7 opens " + link + " -> /dev/tarnwick-unplugged (not present)");
+  ::unlink(link.c_str());
+}
+
+}  // namespace
+}  // namespace tarnwick
+
+// In place of GoogleTest's own main: the port's socket notifiers and the program-folder lookup
+// need an application object on the thread that runs the tests.
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  QCoreApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

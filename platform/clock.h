@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace tarnwick {
@@ -9,6 +10,9 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual std::int64_t NowSeconds() = 0;
+  // Sleeps briefly, without pumping window events. A clock that stands in for time in tests
+  // need not sleep at all.
+  virtual void Pause(std::chrono::milliseconds) {}
 };
 
 }  // namespace tarnwick

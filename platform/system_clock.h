@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <thread>
 
 #include "platform/clock.h"
 
@@ -12,6 +13,7 @@ class SystemClock final : public Clock {
     using namespace std::chrono;
     return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
   }
+  void Pause(std::chrono::milliseconds duration) override { std::this_thread::sleep_for(duration); }
 };
 
 }  // namespace tarnwick

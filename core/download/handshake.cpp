@@ -3,6 +3,7 @@
 // moment it is used, so a change made through the menus during the handshake takes effect
 // at the next pass.
 
+#include <chrono>
 #include <string>
 
 #include "core/download/download_run.h"
@@ -15,6 +16,10 @@ namespace {
 // While waiting for the active character everything received is dropped afterwards, so a
 // target that chatters for hours need not be kept in memory beyond this much.
 constexpr std::size_t kActiveWaitKeep = 64 * 1024;
+// Any input ends a wait at once, so a target that chatters without a pause would otherwise
+// turn every few bytes into another pass; a short pause after such input keeps the host's
+// processor time near zero and lets the bytes gather, at no cost to the three-second limits.
+constexpr std::chrono::milliseconds kPauseAfterInput{10};
 }  // namespace
 
 DownloadRun::Flow DownloadRun::Handshake(std::int16_t WaitForBootloader) {
@@ -79,6 +84,7 @@ DownloadRun::Flow DownloadRun::AwaitActiveCharacter() {
       if (state_.CancelRequested) return Flow::kCleanup;
       view_.PumpEvents();
     } while (port_.InBufferCount() == 0);
+    clock_.Pause(kPauseAfterInput);
     AppendPendingInput();
   }
   // The active character and everything with it or before it must not count as an answer.
@@ -107,7 +113,10 @@ DownloadRun::Flow DownloadRun::TimedWait() {
     if (state_.CancelRequested) return Flow::kCleanup;
     view_.PumpEvents();
   }
-  if (port_.InBufferCount() > 0) AppendPendingInput();
+  if (port_.InBufferCount() > 0) {
+    AppendPendingInput();
+    clock_.Pause(kPauseAfterInput);
+  }
   return Flow::kGoOn;
 }
 

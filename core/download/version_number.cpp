@@ -88,7 +88,8 @@ float ReadVersionNumber(std::string_view text) {
   const bool negative = !digits.empty() && digits.front() == '-';
   if (negative) digits.remove_prefix(1);
   if (!digits.empty() && digits.front() == '.') {
-    with_zero = "0" + std::string(digits);
+    with_zero.assign(1, '0');
+    with_zero.append(digits);
     digits = with_zero;
   }
 

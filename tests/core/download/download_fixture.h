@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
-#include "core/download/downloader.h"
-#include "tests/core/download/event_log.h"
-#include "tests/core/download/fake_clock.h"
 #include "tests/core/download/fake_target.h"
 #include "tests/core/download/fake_view.h"
 
@@ -20,50 +17,36 @@ namespace tarnwick::testing {
 // A folder of its own under the system's temporary folder, removed with everything in it.
 class TempDir {
  public:
-  TempDir() {
-    static std::atomic<int> counter{0};
-    const auto name = "tarnwick-download-" + std::to_string(std::random_device{}()) + "-" +
-                      std::to_string(counter++);
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  TempDir() { std::filesystem::create_directories(path_); }
+  ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
   const std::filesystem::path& path() const { return path_; }
 
   // Writes `content` byte for byte to a new file and returns its path.
   std::string Write(const std::string& name, const std::string& content) const {
-    const auto file = path_ / name;
-    std::ofstream(file, std::ios::binary) << content;
-    return file.string();
+    std::ofstream(path_ / name, std::ios::binary) << content;
+    return (path_ / name).string();
   }
 
  private:
-  std::filesystem::path path_;
+  std::error_code ignored_;
+  std::filesystem::path path_ = std::filesystem::temp_directory_path() /
+                                ("tarnwick-download-" + std::to_string(std::random_device{}()));
 };
 
-// A download wired to the scripted target, the fake window and the fake clock. With the
-// default settings it runs in jump mode against "Com 1" at 19200 baud.
+// A download wired to the scripted target, the fake window and the fake clock.
 struct Rig {
   Rig() { view.Attach(downloader); }
 
   // A bootloader that answers the default request with "?V" + version, accepts every line
-  // with "~", and answers `last_line` with "~" and then `file_verdict` 50 ms later.
-  void Bootloader(const std::string& version, const std::string& last_line = "",
-                  const std::string& file_verdict = "@") {
-    target.Answer("$@&$", {{{10, "?V" + version}}});
-    target.AnswerOthers({{5, "~"}});
-    if (!last_line.empty()) target.Answer(last_line, {{{5, "~"}, {50, file_verdict}}});
+  // with "~", and answers `last_line` with "~" and then the file-ok character 50 ms later.
+  void Bootloader(const std::string& version, const std::string& last_line = "") {
+    target.replies["$@&$"] = {{{10, "?V" + version}}};
+    target.replies[""] = {{{5, "~"}}};
+    if (!last_line.empty()) target.replies[last_line] = {{{5, "~"}, {50, "@"}}};
   }
   void SelectFlash(const std::string& path) {
     view.settings.FlashSelected = 1;
     view.settings.FlashFile = path;
-  }
-  void SelectEeprom(const std::string& path) {
-    view.settings.EepromSelected = 1;
-    view.settings.EepromFile = path;
   }
   // Messages of every kind, in order: "message ...", "warning ...", "ask ...".
   std::vector<std::string> Dialogs() const { return log.Only({"message ", "warning ", "ask "}); }
@@ -79,11 +62,6 @@ struct Rig {
   FakeView view{clock, log};
   DownloadState state;
   Downloader downloader{state, target, clock, view};
-};
-
-class DownloadTest : public ::testing::Test, public Rig {
- protected:
-  TempDir temp;
 };
 
 }  // namespace tarnwick::testing

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,8 +10,7 @@
 
 namespace tarnwick::testing {
 
-// Everything the port and the window were asked to do, in order and with the time of each,
-// so tests can check texts, order of steps and timing together.
+// Everything the port and the window were asked to do, in order and with the time of each.
 class EventLog {
  public:
   struct Entry {
@@ -23,33 +23,20 @@ class EventLog {
   void Add(std::string what) { entries_.push_back({clock_.now_ms, std::move(what)}); }
   const std::vector<Entry>& Entries() const { return entries_; }
 
-  // The entries that start with `prefix`, with the prefix removed.
-  std::vector<std::string> With(std::string_view prefix) const {
+  // The entries that start with one of the prefixes, whole and in order.
+  std::vector<std::string> Only(std::initializer_list<std::string_view> prefixes) const {
     std::vector<std::string> found;
-    for (const Entry& entry : entries_) {
-      if (entry.what.starts_with(prefix)) found.push_back(entry.what.substr(prefix.size()));
+    for (const Entry& e : entries_) {
+      if (std::ranges::any_of(prefixes, [&](auto p) { return e.what.starts_with(p); })) {
+        found.push_back(e.what);
+      }
     }
     return found;
   }
-  // The times of the entries that start with `prefix`.
-  std::vector<std::int64_t> TimesOf(std::string_view prefix) const {
-    std::vector<std::int64_t> times;
-    for (const Entry& entry : entries_) {
-      if (entry.what.starts_with(prefix)) times.push_back(entry.ms);
-    }
-    return times;
-  }
-  // The entries whose text starts with one of the prefixes, whole, in order.
-  std::vector<std::string> Only(std::vector<std::string_view> prefixes) const {
-    std::vector<std::string> found;
-    for (const Entry& entry : entries_) {
-      for (std::string_view prefix : prefixes) {
-        if (entry.what.starts_with(prefix)) {
-          found.push_back(entry.what);
-          break;
-        }
-      }
-    }
+  // The entries that start with `prefix`, with the prefix removed.
+  std::vector<std::string> With(std::string_view prefix) const {
+    std::vector<std::string> found = Only({prefix});
+    for (std::string& text : found) text.erase(0, prefix.size());
     return found;
   }
 

@@ -9,8 +9,7 @@ namespace tarnwick::testing {
 // Time that passes only when the fakes say so: the view's pump and the port's wait advance
 // it, so a three-second wait costs microseconds. It starts between two whole seconds to
 // catch rounding mistakes.
-class FakeClock final : public Clock {
- public:
+struct FakeClock final : Clock {
   std::int64_t now_ms = 1'000'400;
 
   std::int64_t NowSeconds() override {

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
 #include <map>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/serial_port.h"
 #include "tests/core/download/event_log.h"
-#include "tests/core/download/fake_clock.h"
 
 namespace tarnwick::testing {
 
@@ -19,72 +18,93 @@ struct Piece {
 };
 using Reply = std::vector<Piece>;  // empty: no answer
 
-// A scripted bootloader target behind the serial port. It answers writes by rules, can send
-// on its own or stream noise, fails any operation on demand, and logs what it is asked.
-// A download that keeps asking for input while no time passes is spinning: after that many
-// asks in a row the port fails, so the fault shows as a failed download, not a hung test.
+// A scripted bootloader target behind the serial port: it answers writes by rule, sends on
+// its own or streams noise, fails an operation on demand, and logs writes and closings. A
+// download that keeps asking for input while no time passes is spinning: the port then
+// fails, so the fault shows as a failed download instead of a hung test.
 class FakeTarget final : public SerialPort {
  public:
   FakeTarget(FakeClock& clock, EventLog& log) : clock_(clock), log_(log) {}
 
-  // The k-th write equal to `written` gets replies[k]; the last reply repeats.
-  void Answer(const std::string& written, std::vector<Reply> replies);
-  // Every write that no Answer rule names.
-  void AnswerOthers(Reply reply) { others_ = std::move(reply); }
+  // The k-th write of a text gets replies[text][k], the last one repeating; the replies for
+  // "" answer every write that has none of its own.
+  std::map<std::string, std::vector<Reply>> replies;
+  std::vector<std::string> writes;
+  bool open = false;
+
   void SendAfter(std::int64_t ms, std::string text) {
     scheduled_.emplace(clock_.now_ms + ms, std::move(text));
   }
-  // `c`, repeated at this many bytes a second from now on, without a pause: whenever the
-  // program asks, at least one byte is pending.
-  void StreamNoise(char c, int bytes_per_second);
-  // The `at_call`-th call from now of the operation ("open", "baud", "write", "input",
-  // "close") throws PortError.
+  // `c` at this many bytes a second from now on, without a pause: whenever the download
+  // asks, at least one byte is pending.
+  void StreamNoise(char c, int bytes_per_second) {
+    noise_ = c;
+    noise_rate_ = bytes_per_second;
+    noise_start_ms_ = clock_.now_ms;
+    noise_sent_ = 0;
+  }
+  // The `at_call`-th call from now of "open", "baud", "write", "input" or "close" throws.
   void Fail(const std::string& operation, int at_call = 1) {
     fail_at_[operation] = calls_[operation] + at_call;
   }
 
-  std::vector<std::string> writes;
-  std::optional<std::int32_t> baud;
-  int port_number = 0;
-  bool open = false;
-
-  void SetXonXoffFlowControl() override { log_.Add("xonxoff"); }
-  void SetBaudRate(std::int32_t rate) override;
-  void SetPortNumber(int number) override;
-  void Open() override;
+  void SetXonXoffFlowControl() override {}
+  void SetBaudRate(std::int32_t) override { Count("baud"); }
+  void SetPortNumber(int) override {}
+  void Open() override {
+    Count("open");
+    open = true;
+  }
   bool IsOpen() const override { return open; }
-  void Close() override;
+  // A close that fails has let the device go all the same.
+  void Close() override {
+    open = false;
+    Count("close");
+    log_.Add("close");
+  }
   void Output(std::string_view bytes) override;
-  std::string Input() override;
-  std::int32_t InBufferCount() override;
-  void WaitForInput(std::chrono::milliseconds timeout) override;
+  std::string Input() override {
+    Poll("input");
+    return std::exchange(pending_, std::string());
+  }
+  std::int32_t InBufferCount() override {
+    Poll("count");
+    return static_cast<std::int32_t>(pending_.size());
+  }
+  void WaitForInput(std::chrono::milliseconds timeout) override {
+    Deliver();
+    if (!pending_.empty()) return;
+    std::int64_t until = clock_.now_ms + timeout.count();
+    if (!scheduled_.empty()) until = std::min(until, scheduled_.begin()->first);
+    clock_.now_ms = std::max(clock_.now_ms, until);
+    Deliver();
+  }
 
  private:
-  struct Rule {
-    std::string written;
-    std::vector<Reply> replies;
-    std::size_t used = 0;
-  };
-
-  void Call(const std::string& operation);
-  void NoteQuery();
+  void Count(const std::string& operation) {
+    if (++calls_[operation] == fail_at_[operation]) throw PortError(operation + " failed");
+  }
+  void Poll(const std::string& operation) {
+    if (!open) throw PortError(operation + " on a closed port");
+    Count(operation);
+    polls_at_same_time_ = clock_.now_ms == last_poll_ms_ ? polls_at_same_time_ + 1 : 0;
+    last_poll_ms_ = clock_.now_ms;
+    if (polls_at_same_time_ > 100'000) throw PortError("asked without a pause");
+    Deliver();
+  }
   void Deliver();
-  std::optional<std::int64_t> NextArrival() const;
 
   FakeClock& clock_;
   EventLog& log_;
-  std::vector<Rule> rules_;
-  Reply others_;
   std::multimap<std::int64_t, std::string> scheduled_;
   std::string pending_;
-  std::optional<char> noise_;
-  int noise_rate_ = 0;
-  std::int64_t noise_start_ms_ = 0;
-  std::int64_t noise_sent_ = 0;
-  std::map<std::string, int> calls_;
-  std::map<std::string, int> fail_at_;
-  std::int64_t last_query_ms_ = -1;
-  int queries_at_same_time_ = 0;
+  char noise_ = 0;
+  int noise_rate_ = 0;  // 0: no noise
+  std::int64_t noise_start_ms_ = 0, noise_sent_ = 0;
+  std::map<std::string, std::size_t> answered_;  // writes answered so far, by text
+  std::map<std::string, int> calls_, fail_at_;
+  std::int64_t last_poll_ms_ = -1;
+  int polls_at_same_time_ = 0;
 };
 
 }  // namespace tarnwick::testing

@@ -1,23 +1,21 @@
 #pragma once
 
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
+#include <stdexcept>
 #include <string>
-#include <vector>
 
-#include "core/download/download_view.h"
 #include "core/download/downloader.h"
 #include "tests/core/download/event_log.h"
-#include "tests/core/download/fake_clock.h"
 
 namespace tarnwick::testing {
 
-// The main window as a download sees it: it logs every text, message, question and state
-// change, answers questions from a script, and returns the settings that the test holds (a
-// test may change them at any moment). Each blocking pump advances the clock and delivers
-// Timer1 (60 ms) and Timer3 (1000 ms, while enabled) ticks and scripted Cancel clicks.
+// The main window as a download sees it: it logs every text, message, question and change
+// of state, answers questions from a script and returns the settings that the test holds (a test
+// may change them at any moment). Each blocking pump advances the clock by 20 ms and delivers
+// Timer1 (60 ms) and Timer3 (1000 ms, while enabled) ticks and the scripted Cancel click.
 class FakeView final : public DownloadView {
  public:
   FakeView(FakeClock& clock, EventLog& log) : clock_(clock), log_(log) {}
@@ -25,50 +23,80 @@ class FakeView final : public DownloadView {
 
   DownloadSettings settings;
   std::deque<bool> answers;  // Yes (true) or No to each question in turn; Yes when none left
-  std::int64_t pump_step_ms = 20;
   std::function<void(const std::string&)> on_status;  // runs as a status text is set
   std::function<void()> on_pump;                      // runs in every blocking pump
-  int blocking_pumps = 0;
 
-  // The Cancel click reaches the download at the first pump at or after this time.
+  // Cancel is clicked at the first pump at or after this time, or after a status text
+  // that starts with `prefix`.
   void CancelAt(std::int64_t ms) { cancel_at_ms_ = ms; }
-  // ... at the first pump after a status text that starts with this.
   void CancelOnStatus(std::string prefix) { cancel_on_status_ = std::move(prefix); }
-  // The next `times` calls of the named method throw.
+  // The next `times` calls of a method throw. It is named as in its log entry ("idle",
+  // "warning", "show"), or "CurrentSettings" and "PumpEvents".
   void Fail(const std::string& method, int times = 1) { failures_[method] = times; }
 
-  DownloadSettings CurrentSettings() override;
-  void SetStatusText(const std::string& text) override;
-  void SetLinesRemainingText(const std::string& text) override;
+  DownloadSettings CurrentSettings() override {
+    Check("CurrentSettings");
+    return settings;
+  }
+  void SetStatusText(const std::string& text) override {
+    Record("status " + text);
+    // Time 0 has passed already, so the click comes at the next pump.
+    if (!cancel_on_status_.empty() && text.starts_with(cancel_on_status_)) CancelAt(0);
+    if (on_status) on_status(text);
+  }
+  void SetLinesRemainingText(const std::string& text) override { Record("lines " + text); }
   void ShowLinesRemaining() override { Record("show lines"); }
   void SetVersionText(const std::string& text) override { Record("version " + text); }
   void ShowVersion() override { Record("show version"); }
-  void SetLineTimerEnabled(bool enabled) override;
-  void ShowMessage(const std::string& text, MessageIcon icon) override;
-  bool AskYesNo(const std::string& text) override;
+  void SetLineTimerEnabled(bool enabled) override {
+    Record(enabled ? "timer3 on" : "timer3 off");
+    next_timer3_ms_.reset();
+    if (enabled) next_timer3_ms_ = clock_.now_ms + 1000;
+  }
+  void ShowMessage(const std::string& text, MessageIcon icon) override {
+    Record((icon == MessageIcon::Exclamation ? "warning " : "message ") + text);
+  }
+  bool AskYesNo(const std::string& text) override {
+    Record("ask " + text);
+    const bool yes = answers.empty() || answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return yes;
+  }
   void FocusFlashBrowseButton() override { Record("focus"); }
   void SetControlsBusy() override { Record("busy"); }
   void SetControlsIdle() override { Record("idle"); }
   void DisableEepromControls() override { Record("disable eeprom"); }
   void DisableCancelButton() override { Record("disable cancel"); }
-  void PumpEvents() override;
+  void PumpEvents() override {
+    Check("PumpEvents");
+    // A wait that never ends would hang the test; some five hours of it fail the download.
+    if (++pumps_ > 1'000'000) throw std::runtime_error("pumped without end");
+    clock_.now_ms += 20;
+    if (on_pump) on_pump();
+    PumpPendingEvents();
+  }
   void PumpPendingEvents() override;
 
  private:
-  void Record(const std::string& what);
-  void Check(const std::string& method);
-  void DeliverEvents();
+  void Record(const std::string& what) {
+    Check(what.substr(0, what.find(' ')));
+    log_.Add(what);
+  }
+  void Check(const std::string& method) {
+    auto it = failures_.find(method);
+    if (it == failures_.end() || it->second == 0) return;
+    --it->second;
+    log_.Add(method + " failed");
+    throw std::runtime_error(method + " refused");
+  }
 
   FakeClock& clock_;
   EventLog& log_;
   Downloader* downloader_ = nullptr;
   std::map<std::string, int> failures_;
-  bool timer3_enabled_ = false;
-  std::int64_t next_timer1_ms_ = 0;
-  std::int64_t next_timer3_ms_ = 0;
-  std::int64_t cancel_at_ms_ = -1;
+  int pumps_ = 0;
+  std::optional<std::int64_t> next_timer1_ms_, next_timer3_ms_, cancel_at_ms_;
   std::string cancel_on_status_;
-  bool cancel_due_ = false;
 };
 
 }  // namespace tarnwick::testing

@@ -1,47 +1,129 @@
 #pragma once
 
-#include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
+#include <sstream>
 
-#include <QString>
-#include <QStringList>
+#include <QAction>
+#include <QDir>
 #include <QTemporaryDir>
-#include <QWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "core/settings/download_settings.h"
-#include "tests/ui/fake_target_port.h"
-#include "tests/ui/scripted_dialogs.h"
+#include "core/settings/settings_file.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "ui/file_chooser.h"
 #include "ui/form1.h"
+#include "ui/message_boxes.h"
+#include "ui/settings_location.h"
 
-// Readable failure messages for Qt's strings.
+// Readable failure messages for Qt's strings (and lists of them).
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& texts, std::ostream* out) {
-  *out << '{';
-  for (const QString& text : texts) *out << '"' << text.toStdString() << "\" ";
-  *out << '}';
 }
 
 namespace tarnwick::testing {
 
-// A main window on fakes: a scripted target and clock, scripted dialogs, and a program
-// folder of its own in a temporary folder.
+// A serial port with a bootloader behind it that answers at once: the ready reply to the
+// start sequence, the line reply to every record and "@" (file fine) after the end record.
+class FakeTargetPort final : public SerialPort {
+ public:
+  std::string readyReply = "?V1.41";  // empty: a silent target
+  std::string lineReply = "~";
+  bool failOpen = false;
+  // Called after every write, with the bytes written; tests act "during" a download here.
+  std::function<void(std::string_view)> onOutput;
+
+  void SetXonXoffFlowControl() override {}
+  void SetBaudRate(std::int32_t) override {}
+  void SetPortNumber(int) override {}
+  void Open() override {
+    if (failOpen) throw PortError("no such port");
+    open_ = true;
+  }
+  bool IsOpen() const override { return open_; }
+  void Close() override {
+    open_ = false;
+    pending_.clear();
+  }
+  void Output(std::string_view bytes) override {
+    if (!open_) throw PortError("port closed");
+    if (bytes.find("@&$") != std::string_view::npos) pending_ += readyReply;
+    if (bytes.starts_with(':')) records_.emplace_back(bytes);
+    if (bytes.starts_with(':')) pending_ += lineReply;
+    if (bytes.starts_with(":00000001")) pending_ += '@';
+    if (onOutput) onOutput(bytes);
+  }
+  std::string Input() override { return std::exchange(pending_, std::string()); }
+  std::int32_t InBufferCount() override { return static_cast<std::int32_t>(pending_.size()); }
+  void WaitForInput(std::chrono::milliseconds) override {}
+
+  // The records sent, in order (handshake and EEPROM command left out).
+  std::vector<std::string> Records() const { return records_; }
+
+ private:
+  bool open_ = false;
+  std::string pending_;
+  std::vector<std::string> records_;
+};
+
+// A clock that moves on one second each time it is read, so that a timed wait ends after a
+// few passes whatever the machine's speed.
+struct SteppingClock final : Clock {
+  std::int64_t now = 1'000'000;
+  std::int64_t NowSeconds() override { return now++; }
+};
+
+// The file dialog, answered from a script: each use takes the next answer, a path or a null
+// QString for a cancel; with no answer left it is cancelled.
+struct ScriptedFileChooser final : FileChooser {
+  QStringList answers;
+  QStringList uses;  // "title, filter, open" or "..., save", in order
+
+  std::optional<QString> Choose(QWidget*, const QString& title, const QString& filter,
+                                FileChooserMode mode) override {
+    uses << title + ", " + filter + (mode == FileChooserMode::Save ? ", save" : ", open");
+    const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+    return answer.isNull() ? std::nullopt : std::make_optional(answer);
+  }
+};
+
+// Message boxes that record the texts they were asked to show, and answer questions Yes
+// unless told otherwise.
+struct RecordingMessageBoxes final : MessageBoxes {
+  QStringList texts;
+  bool answer = true;
+
+  void Show(QWidget*, const QString&, const QString& text, MessageIcon) override { texts << text; }
+  bool AskYesNo(QWidget*, const QString&, const QString& text) override {
+    texts << text;
+    return answer;
+  }
+  QStringList Texts() const { return texts; }
+};
+
+// A main window on these fakes, with a program folder of its own in a temporary folder.
 class Form1Harness {
  public:
-  Form1Harness();
-  ~Form1Harness();
+  Form1Harness() { QDir().mkpath(ProgramFolder()); }
 
-  // Creates the window and runs its start (without the about window): loads the settings
-  // file of the program folder and shows the window, active, with the focus on Command2.
-  void Start();
-  // Start() with a settings file holding these settings written first, and the messages of
-  // the start forgotten.
-  void StartWith(const DownloadSettings& settings);
+  // Creates the window and runs its start without the about window: loads the settings file
+  // of the program folder and shows the window, active, with the focus on Command2.
+  void Start() {
+    const auto describePort = [](int n) { return "device of Com " + std::to_string(n); };
+    form = std::make_unique<Form1>(Form1Services{port, clock, files, messages, ProgramFolder(),
+                                                 ConfigFolder(), /*showSplashAtStart=*/false,
+                                                 describePort, [this] { ++endProgramCalls; }});
+    form->Start();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+  // Start() on a settings file holding `settings`, with the messages of the start forgotten.
+  void StartWith(const DownloadSettings& settings) {
+    WriteSettingsFile(SettingsFilePath(ProgramFolder()), settings);
+    Start();
+    messages.texts.clear();
+  }
 
   template <class T>
   T* Find(const char* name) const {
@@ -49,16 +131,36 @@ class Form1Harness {
     EXPECT_NE(found, nullptr) << name;
     return found;
   }
-  // The enabled and visible state of the named controls, for comparing whole faces.
-  QString Face(const std::vector<const char*>& names) const;
+  void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
 
-  QString ProgramFolder() const { return dir_.filePath(QStringLiteral("program")); }
-  QString ConfigFolder() const { return dir_.filePath(QStringLiteral("config")); }
   QString PathIn(const QString& name) const { return dir_.filePath(name); }
-  // A small Intel HEX file of `records` data records and the end record; its path.
-  QString WriteHexFile(const QString& name, int records) const;
-  static void WriteSettingsFile(const QString& path, const DownloadSettings& settings);
-  static QByteArray ReadFile(const QString& path);
+  QString ProgramFolder() const { return PathIn(QStringLiteral("program")); }
+  QString ConfigFolder() const { return PathIn(QStringLiteral("config")); }
+
+  // A small Intel HEX file of `records` data records and the end record; returns its path.
+  QString WriteHexFile(const QString& name, int records) const {
+    QByteArray text;
+    for (int i = 0; i < records; ++i) {
+      text += ":10" + QByteArray::number(i * 16, 16).rightJustified(4, '0').toUpper() +
+              "000102030405060708090A0B0C0D0E0F00\r\n";
+    }
+    WriteFile(PathIn(name), text + ":00000001FF\r\n");
+    return PathIn(name);
+  }
+  static void WriteSettingsFile(const QString& path, const DownloadSettings& settings) {
+    std::ostringstream out;
+    WriteSettings(out, settings);
+    WriteFile(path, QByteArray::fromStdString(out.str()));
+  }
+  static void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+  }
+  static QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
 
   FakeTargetPort port;
   SteppingClock clock;

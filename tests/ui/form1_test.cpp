@@ -1,0 +1,314 @@
+// The main window and its about window, driven as a user would, on a fake target.
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+
+#include "tests/ui/form1_harness.h"
+#include "ui/frm_splash.h"
+
+namespace tarnwick::testing {
+namespace {
+
+// A started window on the default settings.
+class Form1Test : public ::testing::Test {
+ protected:
+  void SetUp() override { h.StartWith({}); }
+  Form1Harness h;
+};
+
+// A fact about the window as text: a property of the named object, its geometry, the texts
+// inside it in the order laid out (captions, box contents, tooltips, list items), or the
+// controls that the focus visits from where it is while Tab is pressed.
+QString Fact(const Form1Harness& h, const char* name, std::string_view what) {
+  QObject* object = h.form->objectName() == name ? h.form.get() : h.Find<QObject>(name);
+  const QRect r = object->property("geometry").toRect();
+  if (what == "geometry")
+    return QString("%1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+  QStringList parts;
+  for (const QWidget* w : what == "texts" ? object->findChildren<QWidget*>() : QList<QWidget*>()) {
+    parts << w->property(w->inherits("QGroupBox") ? "title" : "text").toString();
+    parts << w->toolTip();
+    for (int i = 0; i < w->property("count").toInt(); ++i)
+      parts << qobject_cast<const QComboBox*>(w)->itemText(i);
+  }
+  for (int i = 0; what == "tab" && i < 23; ++i) {
+    parts << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  parts.removeAll(QString());
+  return parts.isEmpty() ? object->property(what.data()).toString() : parts.join(", ");
+}
+
+TEST_F(Form1Test, IsLaidOutAsDesigned) {
+  const std::tuple<const char*, const char*, const char*> facts[] = {
+      {"Form1", "windowTitle", "Tarnwick - V 2.0"},
+      {"centralwidget", "texts",
+       "Connection, Com Port Selection:, Com 1, Com 2, Com 3, Com 4, Com 5, Com 6, Com 7, Com 8, "
+       "Baud Rate Selection:, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, "
+       "Start Bootloader Characters, Jump to Bootloader Command:, $, "
+       "Bootloader Active Character:, ^, Start Download Sequence:, @&$, Bootloader Ready:, ?, "
+       "EEPROM Write:, *, Download File Characters, Line Complete Character:, ~, "
+       "Page Error Character:, %, Checksum Error Character:, -, "
+       "File Complete with Errors Character:, #, File Complete, No Errors Character:, @, "
+       "Application Code, &Browse, EEPROM Code, B&rowse, &Wait for Bootloader then Download, "
+       "Wait for the Bootloader Active Character before continuing with the download., "
+       "Jump to Bootloader then &Download, Send the Jump to Bootloader Command to the target and "
+       "wait for Bootloader Active Character before continuing., Cancel, Status:, Idle, Info, "
+       "E&xit"},
+      {"Command2", "geometry", "272 88 193 33"},
+      {"Command4", "geometry", "208 88 121 33"},
+      {"Command4", "visible", "false"},
+      {"Label14", "visible", "false"},
+      {"Label16", "visible", "false"},
+      {"Form1", "tab",
+       "Command2, Combo1, Combo2, Text4, Text5, Text2, Text3, Text6, Text7, Text10, Text8, "
+       "Text9, Command1, Command6, Command5, Command3, Text1, FlashCheck, EepromCheck, Text11, "
+       "Command7, Text12, Command2"}};
+  for (const auto& [name, what, fact] : facts)
+    EXPECT_EQ(Fact(h, name, what), QString(fact)) << name;
+}
+
+TEST_F(Form1Test, EnterAndAltDPressTheDownloadButtonEscAndEnterOnAButtonDoNot) {
+  h.Find<QLineEdit>("Text4")->setText("J");
+  // With the application file ticked and no path, a press of download says so at once.
+  const auto presses = [&](const char* name, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    h.messages.texts.clear();
+    h.Find<QWidget>(name)->setFocus();
+    QTest::keyClick(h.Find<QWidget>(name), key, modifiers);
+    return h.messages.Texts() == QStringList{"Select Application file to download."};
+  };
+  for (const char* name : {"Text5", "Text1", "FlashCheck", "EepromCheck", "Combo2"})
+    EXPECT_TRUE(presses(name, Qt::Key_Return)) << name;
+  EXPECT_TRUE(presses("Text4", Qt::Key_D, Qt::AltModifier));  // not "&Default All Settings"
+  EXPECT_FALSE(presses("Command1", Qt::Key_Return) || presses("Text4", Qt::Key_Escape));
+  EXPECT_TRUE(h.messages.texts.isEmpty() && h.files.uses.empty());
+  EXPECT_EQ(h.Find<QLineEdit>("Text4")->text(), "J");  // neither typed into nor reset
+}
+
+TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAndNothingElse) {
+  // As from a file manager: the drop follows only if the box takes the drag.
+  const auto drop = [&](const char* name, const QList<QUrl>& urls) {
+    QMimeData data;
+    urls.isEmpty() ? data.setText("/a/one.hex") : data.setUrls(urls);
+    QDragEnterEvent enter({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(h.Find<QLineEdit>(name), &enter);
+    if (enter.isAccepted()) QCoreApplication::sendEvent(h.Find<QLineEdit>(name), &drop);
+    return h.Find<QLineEdit>(name)->text();
+  };
+  const QList<QUrl> files = {QUrl::fromLocalFile("/a/one.hex"), QUrl::fromLocalFile("/a/two.hex")};
+  EXPECT_EQ(drop("Text1", files), "/a/two.hex");
+  EXPECT_EQ(drop("Text11", files), "/a/two.hex");
+  EXPECT_EQ(drop("Text1", {QUrl("https://example.com/app.hex")}), "/a/two.hex");
+  EXPECT_EQ(drop("Text1", {}), "/a/two.hex");  // a text
+}
+
+TEST_F(Form1Test, EveryBoxSelectsItsWholeTextWhenItGetsTheFocus) {
+  for (QLineEdit* box : h.form->findChildren<QLineEdit*>()) {
+    box->setText("value");
+    box->setFocus(Qt::OtherFocusReason);  // a reason on which Qt itself selects nothing
+    EXPECT_EQ(box->selectedText(), "value") << box->objectName().toStdString();
+  }
+}
+
+// Opens the about window by the Info button, does `act` once it is up, and tells whether
+// that closed it.
+bool Closes(const Form1Harness& h, const std::function<void(frmSplash&)>& act) {
+  bool closed = false;
+  QTimer::singleShot(0, h.form.get(), [&] {
+    auto* about = h.form->findChild<frmSplash*>();
+    act(*about);
+    closed = !about->isVisible();
+    about->reject();
+  });
+  h.Find<QPushButton>("Command5")->click();
+  return closed;
+}
+
+TEST_F(Form1Test, TheAboutWindowClosesOnTimer2sOneTickACharacterKeyOrAClickOnItsFrame) {
+  auto* timer2 = h.Find<QTimer>("Timer2");
+  EXPECT_TRUE(Closes(h, [&](frmSplash& s) {
+    timer2->setInterval(1);  // the tick now, without the four seconds' wait
+    std::ignore = QTest::qWaitFor([&] { return !s.isVisible(); });
+  }));
+  EXPECT_FALSE(timer2->isActive());  // no second tick
+  for (Qt::Key key : {Qt::Key_A, Qt::Key_7, Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape,
+                      Qt::Key_Backspace, Qt::Key_Left, Qt::Key_F1, Qt::Key_Shift}) {
+    const bool typesCharacter = key != Qt::Key_Left && key != Qt::Key_F1 && key != Qt::Key_Shift;
+    EXPECT_EQ(Closes(h, [key](frmSplash& s) { QTest::keyClick(&s, key); }), typesCharacter) << key;
+  }
+  // Of clicks, only one on the frame's free area, not one on a text or the picture.
+  for (const char* name : {"Frame1", "lblWarning", "imgLogo"}) {
+    const QPoint at = name == std::string_view("Frame1") ? QPoint(500, 150) : QPoint();
+    const auto click = [&](frmSplash& s) {
+      QTest::mouseClick(s.findChild<QWidget*>(name), Qt::LeftButton, {}, at);
+    };
+    EXPECT_EQ(Closes(h, click), !at.isNull()) << name;
+  }
+}
+
+// The controls (what takes the focus) that the user can use, and those hidden.
+QString Face(const Form1Harness& h) {
+  QStringList usable, hidden;
+  for (const QWidget* w : h.form->centralWidget()->findChildren<QWidget*>()) {
+    if (w->focusPolicy() == Qt::NoFocus) continue;
+    if (!w->isVisibleTo(h.form.get())) hidden << w->objectName();
+    if (w->isVisibleTo(h.form.get()) && w->isEnabled()) usable << w->objectName();
+  }
+  return "usable: " + usable.join(' ') + "; hidden: " + hidden.join(' ');
+}
+
+TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
+  const struct {
+    const char* name;
+    std::function<void(Form1Harness&)> arrange;  // after the start
+    const char* message;                         // the one message shown, if any
+    const char* version;  // Label16 afterwards; the handshake names it, so the target was reached
+    bool escape = false;  // Esc pressed at the first write
+  } endings[] = {
+      {"success", [](Form1Harness&) {}, "Flash & EEPROM Files successfully downloaded.",
+       "BootLoader Version: 1.41"},
+      {"no path", [](Form1Harness& h) { h.Find<QLineEdit>("Text1")->clear(); },
+       "Select Application file to download.", ""},
+      {"no port", [](Form1Harness& h) { h.port.failOpen = true; },
+       "Error encountered while accessing the com port.", ""},
+      {"no response", [](Form1Harness& h) { h.port.readyReply = ""; },
+       "No response from target bootloader.", "BootLoader Version: "},
+      {"a checksum error answered No", [](Form1Harness& h) { h.port.lineReply = "-"; },
+       "Checksum error at line 1. Continue with download?", "BootLoader Version: 1.41"},
+      {"EEPROM refused", [](Form1Harness& h) { h.port.readyReply = "?V1.2"; },
+       "Embedded Bootloader Version does not support EEPROM write.", "BootLoader Version: "},
+      // The application answers, the bootloader never does: the user gives up.
+      {"Esc", [](Form1Harness& h) { h.port.readyReply = "^"; }, nullptr,
+       "BootLoader Version: ", true}};
+  for (const auto& e : endings) {
+    Form1Harness h;
+    h.StartWith({.FlashFile = h.WriteHexFile("app.hex", 3).toStdString(),
+                 .EepromFile = h.WriteHexFile("data.eep", 2).toStdString(),
+                 .EepromSelected = 1});
+    h.messages.answer = false;     // to the one question, of the checksum error
+    const QString idle = Face(h);  // as it starts
+    for (int run = 1; run <= (e.escape ? 2 : 1); ++run) {  // after a cancel, Cancel works again
+      SCOPED_TRACE(std::string(e.name) + ", run " + std::to_string(run));
+      e.arrange(h);
+      h.messages.texts.clear();
+      QString busy;  // when the target is first written to
+      const auto esc = [&] { QTest::keyClick(h.form->focusWidget(), Qt::Key_Escape); };
+      h.port.onOutput = [&](std::string_view) {
+        // A cancel that failed: the bootloader answers, so that the download comes to an end.
+        if (e.escape && !busy.isEmpty()) h.port.readyReply = "?V1.41";
+        if (!busy.isEmpty()) return;
+        busy = Face(h);
+        if (e.escape) QTimer::singleShot(0, h.form.get(), esc);
+      };
+
+      h.Find<QPushButton>("Command2")->click();
+
+      EXPECT_EQ(busy, *e.version ? "usable: Command4; hidden: Command6 Command2" : QString());
+      EXPECT_EQ(h.messages.Texts(), e.message ? QStringList{e.message} : QStringList());
+      EXPECT_EQ(Face(h), idle);
+      EXPECT_EQ(h.Find<QLabel>("Label2")->text(), "Idle");
+      EXPECT_FALSE(h.Find<QLabel>("Label14")->isVisible());
+      EXPECT_EQ(h.Find<QLabel>("Label16")->text(), e.version);
+      EXPECT_FALSE(h.port.IsOpen());
+    }
+  }
+}
+
+// In the middle of a download the menu commands act at once and the download goes on, or the
+// program's exit or the window's close button cancels it and, once it has let go, saves the
+// settings and ends the program.
+TEST(Form1, MenusDuringADownload) {
+  for (const std::string_view last : {"", "ExitMenu", "close button"}) {
+    SCOPED_TRACE(last);
+    Form1Harness h;
+    DownloadSettings settings{.FlashFile = h.WriteHexFile("app.hex", 6).toStdString(),
+                              .EepromFile = ""};
+    h.StartWith(settings);
+    settings.JumpCommand = "J";
+    Form1Harness::WriteSettingsFile(h.PathIn("other.txt"), settings);
+    h.files.answers = {h.PathIn("other.txt"), h.PathIn("copy.txt")};
+    QStringList seen;  // Text1 after Default, Text4 after Open, the records sent while Info is up
+    h.port.onOutput = [&](std::string_view) {
+      if (h.port.Records().size() != 2) return;
+      QTimer::singleShot(0, h.form.get(), [&] {
+        h.Trigger("DefaultMenu");
+        seen << h.Find<QLineEdit>("Text1")->text();
+        h.Trigger("OpenMenu");
+        seen << h.Find<QLineEdit>("Text4")->text();
+        h.Trigger("SaveMenu");
+        QTimer::singleShot(0, h.form.get(), [&] {
+          seen << QString::number(h.port.Records().size());
+          QTest::keyClick(h.form->findChild<frmSplash*>(), Qt::Key_Space);
+        });
+        h.Trigger("InfoMenu");
+        if (last == "ExitMenu") h.Trigger("ExitMenu");
+        if (last == "close button") h.form->close();
+      });
+    };
+
+    h.Find<QPushButton>("Command2")->click();
+
+    const bool ended = !last.empty();
+    const QByteArray other = Form1Harness::ReadFile(h.PathIn("other.txt"));
+    EXPECT_EQ(seen, QStringList({"", "J", "2"}));
+    EXPECT_EQ(Form1Harness::ReadFile(h.PathIn("copy.txt")), other);
+    EXPECT_EQ(h.messages.Texts(),
+              ended ? QStringList() : QStringList{"Flash File successfully downloaded."});
+    EXPECT_EQ(h.port.Records().size(), ended ? 2u : 7u);
+    EXPECT_FALSE(h.port.IsOpen());
+    EXPECT_EQ(h.form->isVisible(), !ended);
+    EXPECT_EQ(h.endProgramCalls, ended ? 1 : 0);
+    EXPECT_EQ(Form1Harness::ReadFile(h.form->SettingsPath()) == other, ended);  // saved at exit
+  }
+}
+
+// No file, a file that is no settings file, and a program folder that cannot be written (a
+// plain file there): a message, then the defaults, which the exit writes to the file, in the
+// configuration folder in the last case.
+TEST(Form1Settings, WithoutAGoodFileAtStartTheDefaultsComeAndTheExitWritesThem) {
+  for (int start = 0; start < 3; ++start) {
+    SCOPED_TRACE(start);
+    Form1Harness h;
+    const QString path = SettingsFilePath(start == 2 ? h.ConfigFolder() : h.ProgramFolder());
+    if (start == 1) h.WriteHexFile("program/tarnwick.txt", 2);
+    if (start == 2) QDir(h.ProgramFolder()).removeRecursively();
+    if (start == 2) Form1Harness::WriteFile(h.ProgramFolder(), {});
+    h.Start();
+    EXPECT_EQ(h.messages.Texts(), QStringList{"An error occured while loading file " + path +
+                                              ". The default settings will be loaded instead."});
+    h.Find<QPushButton>("Command3")->click();
+    Form1Harness::WriteSettingsFile(h.PathIn("defaults.txt"), {});
+    EXPECT_EQ(Form1Harness::ReadFile(path), Form1Harness::ReadFile(h.PathIn("defaults.txt")));
+    EXPECT_EQ(h.endProgramCalls, 1);
+  }
+}
+
+TEST(Form1Settings, OpenAndSaveCarryEverySettingAndTheirCancelChangesNothing) {
+  Form1Harness h;
+  // The sixteen settings in the file's order, each unlike its default.
+  h.StartWith({2, 9, "/fw/app, v2.hex", "S", "", "J", "A", "OK", "P", "E", "K", "C", "/fw/data.eep",
+               "W", 2, 0});
+  Form1Harness::WriteSettingsFile(h.PathIn("defaults.txt"), {});
+  h.files.answers = {
+      h.PathIn("saved.txt"), QString(), QString(), h.PathIn("reset.txt"), h.PathIn("saved.txt"),
+      h.PathIn("opened.txt")};
+  for (const char* menu :
+       {"SaveMenu", "DefaultMenu", "SaveMenu", "OpenMenu", "SaveMenu", "OpenMenu", "SaveMenu"})
+    h.Trigger(menu);
+  const auto read = [&](const char* name) { return Form1Harness::ReadFile(h.PathIn(name)); };
+  EXPECT_EQ(read("saved.txt"), Form1Harness::ReadFile(h.form->SettingsPath()));
+  EXPECT_EQ(read("reset.txt"), read("defaults.txt"));  // the cancels changed nothing
+  EXPECT_EQ(read("opened.txt"), read("saved.txt"));
+  EXPECT_TRUE(h.messages.texts.isEmpty());
+  EXPECT_EQ(h.files.uses.value(0), "Select File to Save, Text Files (*.txt)|*.txt, save");
+  EXPECT_EQ(h.files.uses.value(2), "Select File to Open, Text Files (*.txt)|*.txt, open");
+}
+
+}  // namespace
+}  // namespace tarnwick::testing

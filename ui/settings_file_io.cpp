@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "core/settings/settings_file.h"
@@ -10,6 +11,8 @@
 namespace tarnwick {
 
 std::optional<DownloadSettings> LoadSettingsFile(const QString& path) {
+  // A folder, a pipe or a device is no settings file, and reading one could block or never end.
+  if (!QFileInfo(path).isFile()) return std::nullopt;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
   const QByteArray bytes = file.readAll();
@@ -25,8 +28,11 @@ bool SaveSettingsFile(const QString& path, const DownloadSettings& settings) {
 
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
+  // write() only fills a buffer, and commit() puts the new file in place even when flushing
+  // that buffer fails (a full disk): flush first, so a failed save leaves the old file whole.
   if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-      static_cast<qint64>(text.size())) {
+          static_cast<qint64>(text.size()) ||
+      !file.flush()) {
     file.cancelWriting();
     return false;
   }

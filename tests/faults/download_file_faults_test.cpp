@@ -2,8 +2,6 @@
 // ends with its message, the window idle, the port closed and no file left open, and
 // unusual content reaches the target exactly as it stands in the file.
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -105,7 +103,8 @@ TEST(DownloadFileFaults, UnusualContentIsSentExactlyAsItStands) {
     std::string content;
     std::vector<std::string> lines;
   } files[] = {
-      {"a single line of 1 MiB without a line end", std::string(1 << 20, 'A'),
+      {"a single line of 1 MiB without a line end",
+       std::string(1 << 20, 'A'),
        {std::string(1 << 20, 'A')}},
       {"binary bytes with NUL",
        std::string("\0\x01\xFF:A\r\n\0\0\r\n\r\n\x80Z\r", 16),

@@ -19,8 +19,8 @@
 #include "core/download/downloader.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
+#include "tests/faults/pty_far_end.h"
 #include "tests/faults/qt_pumping_view.h"
-#include "tests/platform/pty_pair.h"
 
 namespace tarnwick::testing {
 namespace {
@@ -57,7 +57,7 @@ struct PtyDownload {
     EXPECT_FALSE(HeldOpen(pty.SlavePath())) << "the serial device is still open";
   }
 
-  PtyPair pty;
+  PtyFarEnd pty;
   QtSerialPort port;
   SystemClock clock;
   QtPumpingView view;
@@ -70,7 +70,8 @@ struct PtyDownload {
 // to the request, "~" to each line. It can go away at a chosen moment, as a pulled adapter.
 class PtyBootloader {
  public:
-  explicit PtyBootloader(PtyPair& pty) : pty_(pty), notifier_(pty.MasterFd(), QSocketNotifier::Read) {
+  explicit PtyBootloader(PtyFarEnd& pty)
+      : pty_(pty), notifier_(pty.MasterFd(), QSocketNotifier::Read) {
     QObject::connect(&notifier_, &QSocketNotifier::activated, [this] { Serve(); });
   }
 
@@ -79,7 +80,7 @@ class PtyBootloader {
 
   void Vanish() {
     notifier_.setEnabled(false);
-    pty_.CloseMaster();
+    pty_.Close();
   }
 
  private:
@@ -96,7 +97,7 @@ class PtyBootloader {
     pty_.Write("~");
   }
 
-  PtyPair& pty_;
+  PtyFarEnd& pty_;
   QSocketNotifier notifier_;
   bool ready_ = false;
   int lines_ = 0;
@@ -158,7 +159,8 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
     SCOPED_TRACE(c.wait_mode ? "wait mode" : "jump mode");
     PtyDownload d;
     Streamer streamer(d.pty.MasterFd(), c.pattern);
-    QTimer::singleShot(300, [&] { d.downloader.Command4_Click(); });
+    const QObject click_scope;  // the click goes with this case, also if it is never made
+    QTimer::singleShot(300, &click_scope, [&] { d.downloader.Command4_Click(); });
 
     if (c.wait_mode) {
       d.downloader.Command6_Click();

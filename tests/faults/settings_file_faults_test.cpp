@@ -99,12 +99,12 @@ class FileSizeLimit {
 TEST(SettingsFileFaults, AFailedSaveShowsItsMessageAndChangesNeitherWindowNorFile) {
   const struct {
     const char* name;
-    QString file;      // below the test's folder
-    QString blocker;   // made first: a plain file, or a folder when it ends in "/"
-    bool disk_fills;   // the disk fills while the new file is written
+    QString file;     // below the test's folder
+    QString blocker;  // made first: a plain file, or a folder when it ends in "/"
+    bool disk_fills;  // the disk fills while the new file is written
   } cases[] = {
-      {"folder that cannot be written: its parent is a plain file", "plain/tarnwick.txt",
-       "plain", false},
+      {"folder that cannot be written: its parent is a plain file", "plain/tarnwick.txt", "plain",
+       false},
       {"the settings file is a folder", "folder", "folder/", false},
       {"the disk fills during the save", "old.txt", "old.txt", true},
   };

@@ -1,152 +1,111 @@
-// The real serial port over a pseudo-terminal, with the download driven by a view that pumps
-// Qt's own event loop: the far end going away in each phase of a download, and a target that
-// streams characters at a wrong baud rate until the user cancels.
+// The real serial port over a pseudo-terminal, with the download driven by the headless view
+// that pumps Qt's own event loop: the far end going away in each phase of a download, and a
+// target that streams characters at a wrong baud rate until the user cancels.
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
-#include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "core/download/downloader.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
-#include "tests/faults/pty_far_end.h"
-#include "tests/faults/qt_pumping_view.h"
+#include "tests/support/headless_download_view.h"
 
 namespace tarnwick::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// True when some descriptor of this process still refers to `path`.
-bool HeldOpen(const fs::path& path) {
-  const fs::path wanted = fs::weakly_canonical(path);
-  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-    std::error_code error;
-    const fs::path target = fs::read_symlink(entry.path(), error);
-    if (!error && target == wanted) return true;
-  }
-  return false;
+int OpenFileCount() {
+  const fs::directory_iterator entries("/proc/self/fd");
+  return static_cast<int>(std::distance(entries, fs::directory_iterator()));
 }
 
 // A download of a three-line application file through the real port on the slave side of a
-// pseudo-terminal, with the real clock.
+// pseudo-terminal, with the real clock. The test plays the target on the master; closing the
+// master is the far end going away.
 struct PtyDownload {
-  PtyDownload() : port([this](int) { return pty.SlavePath(); }) {
-    file = fs::temp_directory_path() / ("tarnwick-faults-" + std::to_string(::getpid()) + ".hex");
+  PtyDownload() : port([this](int) { return slave_path; }) {
+    files_open = OpenFileCount();
+    char name[256] = {};
+    int slave = -1;
+    EXPECT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    ::close(slave);  // only the port under test holds the slave
+    slave_path = name;
     std::ofstream(file, std::ios::binary) << "L1\r\nL2\r\nL3\r\n";
-    view.settings.FlashFile = file.string();
-    view.Attach(downloader);
+    view.Settings().FlashFile = file.string();
+    view.BindTimers(downloader);
   }
-  ~PtyDownload() { fs::remove(file); }
+  ~PtyDownload() {
+    CloseMaster();
+    fs::remove(file);
+  }
+  void CloseMaster() {
+    if (master >= 0) ::close(master);
+    master = -1;
+  }
 
   void ExpectEndedWith(const std::vector<std::string>& messages) const {
-    EXPECT_EQ(view.messages, messages);
-    EXPECT_EQ(view.states, (std::vector<std::string>{"busy", "idle"}));
+    EXPECT_EQ(view.Messages(), messages);
+    EXPECT_FALSE(view.Busy());
+    EXPECT_EQ(std::count(view.StatusTexts().begin(), view.StatusTexts().end(), "Idle"), 1);
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_FALSE(HeldOpen(file)) << "the download file is still open";
-    EXPECT_FALSE(HeldOpen(pty.SlavePath())) << "the serial device is still open";
+    // Once the test's own end is closed, neither the download file nor the device is held.
+    EXPECT_EQ(OpenFileCount() - (master >= 0 ? 1 : 0), files_open);
   }
 
-  PtyFarEnd pty;
+  int files_open = 0;
+  int master = -1;
+  std::string slave_path;
+  fs::path file =
+      fs::temp_directory_path() / ("tarnwick-faults-" + std::to_string(::getpid()) + ".hex");
   QtSerialPort port;
   SystemClock clock;
-  QtPumpingView view;
   DownloadState state;
+  HeadlessDownloadView view{state, DownloadSettings{}};
   Downloader downloader{state, port, clock, view};
-  fs::path file;
-};
-
-// A bootloader on the master side, served by Qt's event loop whenever bytes arrive: "?V1.30"
-// to the request, "~" to each line. It can go away at a chosen moment, as a pulled adapter.
-class PtyBootloader {
- public:
-  explicit PtyBootloader(PtyFarEnd& pty)
-      : pty_(pty), notifier_(pty.MasterFd(), QSocketNotifier::Read) {
-    QObject::connect(&notifier_, &QSocketNotifier::activated, [this] { Serve(); });
-  }
-
-  int vanish_at_line = 0;  // 0: never while lines are sent
-  bool vanish_at_request = false;
-
-  void Vanish() {
-    notifier_.setEnabled(false);
-    pty_.Close();
-  }
-
- private:
-  void Serve() {
-    char chunk[256];
-    const ssize_t count = ::read(pty_.MasterFd(), chunk, sizeof chunk);
-    if (count <= 0) return;
-    if (!ready_) {
-      if (vanish_at_request) return Vanish();
-      ready_ = true;
-      return pty_.Write("?V1.30");
-    }
-    if (++lines_ == vanish_at_line) return Vanish();
-    pty_.Write("~");
-  }
-
-  PtyFarEnd& pty_;
-  QSocketNotifier notifier_;
-  bool ready_ = false;
-  int lines_ = 0;
 };
 
 TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage) {
-  enum class Phase { kHandshake, kLines, kEndOfFileWait };
-  for (const Phase phase : {Phase::kHandshake, Phase::kLines, Phase::kEndOfFileWait}) {
-    SCOPED_TRACE(static_cast<int>(phase));
+  // The far end goes at the request (the first read), at the second line (the third read),
+  // or in the end-of-file wait (0).
+  for (const int vanish_at_read : {1, 3, 0}) {
+    SCOPED_TRACE(vanish_at_read);
     PtyDownload d;
-    PtyBootloader target(d.pty);
-    target.vanish_at_request = phase == Phase::kHandshake;
-    target.vanish_at_line = phase == Phase::kLines ? 2 : 0;
+    // A bootloader served by Qt's event loop: "?V1.30" to the request, "~" to each line,
+    // until it goes away as a pulled adapter.
+    QSocketNotifier notifier(d.master, QSocketNotifier::Read);
+    const auto vanish = [&] {
+      notifier.setEnabled(false);
+      d.CloseMaster();
+    };
+    int reads = 0;
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+      char chunk[256];
+      if (::read(d.master, chunk, sizeof chunk) <= 0) return;
+      if (++reads == vanish_at_read) return vanish();
+      const std::string answer = reads == 1 ? "?V1.30" : "~";
+      ASSERT_EQ(::write(d.master, answer.data(), answer.size()), ssize_t(answer.size()));
+    });
     // The end-of-file wait begins right after the lines-remaining timer stops.
-    d.view.on_line_timer = [&](bool enabled) {
-      if (!enabled && phase == Phase::kEndOfFileWait) target.Vanish();
+    d.view.onLineTimer = [&](bool enabled) {
+      if (!enabled && vanish_at_read == 0) vanish();
     };
 
     d.downloader.Command2_Click();
 
-    d.ExpectEndedWith({"warning Error encountered while downloading the firmware file."});
+    d.ExpectEndedWith({"Error encountered while downloading the firmware file."});
   }
 }
-
-// Writes characters to the master without a pause until stopped, and throws away whatever
-// the program sends, as a target talking at another baud rate would look.
-class Streamer {
- public:
-  Streamer(int fd, std::string pattern)
-      : thread_([this, fd, pattern] {
-          std::string chunk;
-          while (chunk.size() < 1024) chunk += pattern;
-          while (!stop_) {
-            pollfd ready{fd, POLLIN | POLLOUT, 0};
-            if (::poll(&ready, 1, 10) <= 0) continue;
-            char sink[1024];
-            if (ready.revents & POLLIN) (void)::read(fd, sink, sizeof sink);
-            if (ready.revents & POLLOUT) (void)::write(fd, chunk.data(), chunk.size());
-          }
-        }) {}
-  ~Streamer() {
-    stop_ = true;
-    thread_.join();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
 
 TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
   // No XON or XOFF among them, which would hold the port's own output. In jump mode the
@@ -158,15 +117,29 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.wait_mode ? "wait mode" : "jump mode");
     PtyDownload d;
-    Streamer streamer(d.pty.MasterFd(), c.pattern);
-    const QObject click_scope;  // the click goes with this case, also if it is never made
-    QTimer::singleShot(300, &click_scope, [&] { d.downloader.Command4_Click(); });
+    // Writes without a pause and throws away whatever the program sends, as a target
+    // talking at another baud rate would look.
+    std::atomic<bool> stop{false};
+    std::thread streamer([&, fd = d.master] {
+      std::string chunk;
+      while (chunk.size() < 1024) chunk += c.pattern;
+      while (!stop) {
+        pollfd ready{fd, POLLIN | POLLOUT, 0};
+        if (::poll(&ready, 1, 10) <= 0) continue;
+        char sink[1024];
+        if (ready.revents & POLLIN) (void)::read(fd, sink, sizeof sink);
+        if (ready.revents & POLLOUT) (void)::write(fd, chunk.data(), chunk.size());
+      }
+    });
+    d.view.CancelAfter(300);
 
     if (c.wait_mode) {
       d.downloader.Command6_Click();
     } else {
       d.downloader.Command2_Click();
     }
+    stop = true;
+    streamer.join();
 
     d.ExpectEndedWith({});
   }

@@ -16,25 +16,6 @@ namespace {
 
 using tarnwick::DownloadSettings;
 
-// A text value never holds a line end: the file could not store it.
-bool FitsOnOneLine(const std::string& value) {
-  return value.find_first_of("\r\n") == std::string::npos &&
-         value.size() <= tarnwick::FieldReader::kMaxFieldBytes;
-}
-
-void CheckHoldable(const DownloadSettings& s) {
-  FUZZ_CHECK(s.PortIndex >= -1 && s.PortIndex <= 7, "PortIndex %d", s.PortIndex);
-  FUZZ_CHECK(s.BaudIndex >= -1 && s.BaudIndex <= 9, "BaudIndex %d", s.BaudIndex);
-  FUZZ_CHECK(s.EepromSelected >= 0 && s.EepromSelected <= 2, "EepromSelected %d", s.EepromSelected);
-  FUZZ_CHECK(s.FlashSelected >= 0 && s.FlashSelected <= 2, "FlashSelected %d", s.FlashSelected);
-  for (const std::string* text :
-       {&s.FlashFile, &s.StartSequence, &s.ReadyCharacter, &s.JumpCommand, &s.ActiveCharacter,
-        &s.LineCompleteCharacter, &s.PageErrorCharacter, &s.FileErrorsCharacter, &s.FileOkCharacter,
-        &s.ChecksumErrorCharacter, &s.EepromFile, &s.EepromWriteCommand}) {
-    FUZZ_CHECK(FitsOnOneLine(*text), "a text value of %zu bytes holds a line end", text->size());
-  }
-}
-
 std::optional<DownloadSettings> Read(const std::string& bytes) {
   std::istringstream in(bytes);
   return tarnwick::ReadSettings(in);
@@ -52,7 +33,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const std::optional<DownloadSettings> settings = Read(bytes);
   if (!settings) return 0;
-  CheckHoldable(*settings);
+  // Every value is one the window can hold; a text value never holds a line end, which the
+  // file could not store.
+  const DownloadSettings& s = *settings;
+  FUZZ_CHECK(s.PortIndex >= -1 && s.PortIndex <= 7, "PortIndex %d", s.PortIndex);
+  FUZZ_CHECK(s.BaudIndex >= -1 && s.BaudIndex <= 9, "BaudIndex %d", s.BaudIndex);
+  FUZZ_CHECK(s.EepromSelected >= 0 && s.EepromSelected <= 2, "EepromSelected %d", s.EepromSelected);
+  FUZZ_CHECK(s.FlashSelected >= 0 && s.FlashSelected <= 2, "FlashSelected %d", s.FlashSelected);
+  for (const std::string* text :
+       {&s.FlashFile, &s.StartSequence, &s.ReadyCharacter, &s.JumpCommand, &s.ActiveCharacter,
+        &s.LineCompleteCharacter, &s.PageErrorCharacter, &s.FileErrorsCharacter, &s.FileOkCharacter,
+        &s.ChecksumErrorCharacter, &s.EepromFile, &s.EepromWriteCommand}) {
+    FUZZ_CHECK(text->find_first_of("\r\n") == std::string::npos &&
+                   text->size() <= tarnwick::FieldReader::kMaxFieldBytes,
+               "a text value of %zu bytes holds a line end or is too long", text->size());
+  }
 
   const std::string saved = Written(*settings);
   const std::optional<DownloadSettings> loaded = Read(saved);

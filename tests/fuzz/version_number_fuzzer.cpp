@@ -24,10 +24,6 @@ std::string SpreadBlanks(std::string_view text) {
   return spread;
 }
 
-bool Same(float a, float b) {
-  return a == b;
-}  // -0 and 0 are the same version
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -38,12 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (text.find_first_of("0123456789") == std::string_view::npos) {
     FUZZ_CHECK(version == 0.0f, "a number without digits: %g", static_cast<double>(version));
   }
-  // Reading stops at the first character that cannot continue a number.
+  // -0 and 0 are the same version. Reading stops at the first character that cannot continue a
+  // number.
   const float followed = tarnwick::ReadVersionNumber(std::string(text) + "x");
-  FUZZ_CHECK(Same(followed, version), "%g became %g after a trailing letter",
+  FUZZ_CHECK(followed == version, "%g became %g after a trailing letter",
              static_cast<double>(version), static_cast<double>(followed));
   const float spread = tarnwick::ReadVersionNumber(SpreadBlanks(text));
-  FUZZ_CHECK(Same(spread, version), "%g became %g with blanks spread through it",
+  FUZZ_CHECK(spread == version, "%g became %g with blanks spread through it",
              static_cast<double>(version), static_cast<double>(spread));
   return 0;
 }

@@ -26,6 +26,7 @@ void HeadlessDownloadView::CancelAfter(int milliseconds) {
 }
 
 void HeadlessDownloadView::SetLineTimerEnabled(bool enabled) {
+  if (onLineTimer) onLineTimer(enabled);
   if (enabled) {
     timer3_.start();
   } else {

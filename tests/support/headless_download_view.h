@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTimer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ class HeadlessDownloadView final : public DownloadView {
   void PumpPendingEvents() override;
 
   const std::string& VersionText() const { return versionText_; }
+
+  // Runs as the lines-remaining timer is switched, before the switch takes effect.
+  std::function<void(bool)> onLineTimer;
 
  private:
   DownloadState& state_;

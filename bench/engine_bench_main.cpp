@@ -13,14 +13,16 @@
 #include <string_view>
 
 #include "bench/cpu_timeline.h"
-#include "bench/headless_download_view.h"
 #include "bench/measure.h"
 #include "core/download/downloader.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
+#include "tests/support/headless_download_view.h"
 
 namespace tarnwick::bench {
 namespace {
+
+using testing::HeadlessDownloadView;
 
 constexpr std::int16_t k115200Baud = 9;
 
@@ -58,8 +60,8 @@ void RunDownload(Engine& engine) {
   ReportFigure("download_end_ns", endNs);
   ReportFigure("download_cpu_s", ProcessCpuSeconds() - cpuBefore);
   const auto& messages = engine.view.Messages();
-  ReportText("outcome",
-             messages.empty() ? "no message, status " + engine.view.StatusText() : messages.back());
+  ReportText("outcome", messages.empty() ? "no message, status " + engine.view.StatusTexts().back()
+                                         : messages.back());
 }
 
 void ReportProcess() {

@@ -259,7 +259,13 @@ void QtSerialPort::Output(std::string_view bytes) {
 }
 
 std::string QtSerialPort::Input() {
-  impl_->Refresh();
+  // Bytes that the read notifier has just taken in are returned without asking the system
+  // again; the next call picks up whatever arrives meanwhile.
+  if (impl_->received.empty() || !impl_->unsent.empty()) {
+    impl_->Refresh();
+  } else {
+    impl_->CheckUsable();
+  }
   return std::exchange(impl_->received, {});
 }
 

@@ -72,6 +72,7 @@ class DownloadRun {
   void WaitForFileVerdict();
   void ShowOutcome();
   void Cleanup();
+  void StopLineTimer() noexcept;
   void EndWithoutFile() noexcept;
 
   // Failure reactions (failure_scope.cpp).

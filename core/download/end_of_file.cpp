@@ -52,7 +52,17 @@ void DownloadRun::Cleanup() {
   file_.Close();
   scope_ = FailureScope::kClosing;
   ClosePort(port_);
+  StopLineTimer();
   view_.SetControlsIdle();
+}
+
+// A download that ends in the middle of a file (Cancel, No, a failure) would otherwise leave
+// Timer3 writing the count into the hidden lines-remaining label every second.
+void DownloadRun::StopLineTimer() noexcept {
+  try {
+    view_.SetLineTimerEnabled(false);
+  } catch (...) {
+  }
 }
 
 // From the closed port on, a failing step is skipped and the next one runs.

@@ -55,6 +55,7 @@ void DownloadRun::ReactToFailure() noexcept {
       show("Error encountered while closing the com port.");
       break;
   }
+  StopLineTimer();
   SetControlsIdleSafely();
 }
 

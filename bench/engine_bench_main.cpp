@@ -14,32 +14,14 @@
 
 #include "bench/cpu_timeline.h"
 #include "bench/measure.h"
-#include "core/download/downloader.h"
-#include "platform/qt/qt_serial_port.h"
-#include "platform/system_clock.h"
-#include "tests/support/headless_download_view.h"
+#include "tests/support/pty_download.h"
 
 namespace tarnwick::bench {
 namespace {
 
-using testing::HeadlessDownloadView;
-
 constexpr std::int16_t k115200Baud = 9;
 
-struct Engine {
-  Engine(const std::string& device, DownloadSettings settings)
-      : port([device](int) { return device; }),
-        view(state, std::move(settings)),
-        downloader(state, port, clock, view) {
-    view.BindTimers(downloader);
-  }
-
-  DownloadState state;
-  QtSerialPort port;
-  SystemClock clock;
-  HeadlessDownloadView view;
-  Downloader downloader;
-};
+using Engine = testing::PtyDownload;
 
 DownloadSettings ApplicationOnly(const std::string& file) {
   DownloadSettings settings;

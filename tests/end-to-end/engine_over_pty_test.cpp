@@ -7,17 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "core/download/downloader.h"
-#include "platform/qt/qt_serial_port.h"
-#include "platform/system_clock.h"
-#include "tests/support/headless_download_view.h"
+#include "tests/support/pty_download.h"
 #include "tests/support/simulated_target.h"
 #include "tools/target-sim/hex_records.h"
 
 namespace tarnwick {
 namespace {
 
-using testing::HeadlessDownloadView;
 using testing::SimulatedTarget;
 
 // Writes `lines` with CRLF after each and returns the file's path.
@@ -35,18 +31,9 @@ std::string Joined(const std::vector<std::string>& lines) {
   return all;
 }
 
-struct Download {
-  explicit Download(const SimulatedTarget& target)
-      : port([device = target.Device()](int) { return device; }),
-        view(state, DownloadSettings{}),
-        downloader(state, port, clock, view) {
-    view.BindTimers(downloader);
-  }
-  DownloadState state;
-  QtSerialPort port;
-  SystemClock clock;
-  HeadlessDownloadView view;
-  Downloader downloader;
+// The engine on the simulator's terminal, with the default settings to start from.
+struct Download : testing::PtyDownload {
+  explicit Download(const SimulatedTarget& target) : PtyDownload(target.Device(), {}) {}
 };
 
 TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {

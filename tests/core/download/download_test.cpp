@@ -257,15 +257,19 @@ TEST(Download, VersionFromTheReadyAnswer) {
 }
 
 // An application that chatters without end after its active character: what is kept of it
-// stays small, the requests still go on, and with no V after the ready character the
-// application's own version counts. Chatter after the ready character delays the download by
-// no more than about a quarter of a second.
+// stays small, yet the requests go on and a ready character chosen only now is found in what
+// came long ago. With no V after the ready character the application's own version counts,
+// and chatter after it delays the download by no more than about a quarter of a second.
 TEST(Download, ChatterAfterTheActiveCharacterIsNotKeptWhole) {
   FileRig rig("");
   rig.target.replies = {{kReq, {{{10, "App V2.7^"}}, {}}}};
   rig.target.StreamNoise('x', 100'000);
+  rig.target.SendAfter(5'000, "!");
   const std::int64_t ready_ms = rig.clock.now_ms + 20'000;
-  rig.target.SendAfter(20'000, "?");
+  rig.view.on_status = [&rig, ready_ms](const std::string&) {
+    if (rig.clock.now_ms >= ready_ms) rig.view.settings.ReadyCharacter = "!";
+  };
+  rig.view.CancelAt(ready_ms + 5'000);
   rig.view.answers = {false};
   largest_allocation = 0;
   rig.downloader.Command2_Click();

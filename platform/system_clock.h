@@ -11,7 +11,15 @@ class SystemClock final : public Clock {
  public:
   std::int64_t NowSeconds() override {
     using namespace std::chrono;
-    return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+    return floor<seconds>(system_clock::now()).time_since_epoch().count();
+  }
+  std::int64_t NowMilliseconds() override {
+    using namespace std::chrono;
+    return floor<milliseconds>(system_clock::now()).time_since_epoch().count();
+  }
+  std::int64_t SteadyMilliseconds() override {
+    using namespace std::chrono;
+    return floor<milliseconds>(steady_clock::now()).time_since_epoch().count();
   }
   void Pause(std::chrono::milliseconds duration) override { std::this_thread::sleep_for(duration); }
 };

@@ -1,7 +1,11 @@
 #include "core/download/download_run.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <string>
 
+#include "core/download/line_bytes.h"
 #include "core/download/serial_link.h"
 
 namespace tarnwick {
@@ -27,7 +31,7 @@ bool PathMissing(const std::string& path) {
 void DownloadRun::Run(std::int16_t WaitForBootloader) {
   try {
     scope_ = FailureScope::kPortSetUp;
-    if (!SelectionPasses()) return;
+    if (!SelectionPasses() || !ProtocolSettingsSendable()) return;
     view_.SetControlsBusy();
     state_.CancelRequested = false;
     view_.SetStatusText("Initializing the com port");
@@ -66,13 +70,30 @@ bool DownloadRun::SelectionPasses() {
   return false;
 }
 
+// Each protocol character goes to the line as one byte. A setting that holds a character
+// without such a byte (one from a settings file) refuses the download before anything is sent.
+bool DownloadRun::ProtocolSettingsSendable() {
+  const std::optional<std::string> label = FirstUnsendableSetting(view_.CurrentSettings());
+  if (!label) return true;
+  view_.ShowMessage("The " + *label + " setting holds a character that cannot be sent as one byte.",
+                    MessageIcon::None);
+  return false;
+}
+
 void DownloadRun::SetUpPort() {
   port_.SetXonXoffFlowControl();
   if (const auto baud = BaudRateForIndex(view_.CurrentSettings().BaudIndex)) {
     port_.SetBaudRate(*baud);
+    // A character is ten bits on the line: start, eight data bits, stop.
+    QuietGapMs = std::max<std::int64_t>(20, (20 * 10 * 1000 + *baud - 1) / *baud);
   }
   port_.SetPortNumber(view_.CurrentSettings().PortIndex + 1);
   port_.Open();
+}
+
+void DownloadRun::AwaitInputOrEvents(std::chrono::milliseconds most) {
+  port_.WaitForInput(std::min(most, kWaitSlice));
+  view_.PumpPendingEvents();
 }
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -39,9 +40,13 @@ class DownloadRun {
     std::string FileOk;
   };
 
-  // Selection check and port set-up (download_run.cpp).
+  // Selection check, protocol settings check, port set-up and waiting (download_run.cpp).
   bool SelectionPasses();
+  bool ProtocolSettingsSendable();
   void SetUpPort();
+  // Sleeps until input arrives, for at most `most` and never longer than one slice, then
+  // handles the window events pending by then, so that Cancel and the timers are seen.
+  void AwaitInputOrEvents(std::chrono::milliseconds most);
 
   // Handshake (handshake.cpp).
   Flow Handshake(std::int16_t WaitForBootloader);
@@ -50,6 +55,11 @@ class DownloadRun {
   Flow RequestReadyInWaitMode();
   Flow TimedWait();
   void AppendPendingInput();
+  void KeepJumpModeTextBounded();
+  Flow CollectVersionText();
+  std::string ReadyBytes();
+  std::size_t VersionAfterReady();
+  bool VersionTextComplete();
   void ReadBootloaderVersion();
 
   // Version gate, stages and line loop (transfer.cpp).
@@ -70,7 +80,7 @@ class DownloadRun {
 
   // End of file, outcome and endings (end_of_file.cpp).
   void WaitForFileVerdict();
-  void ShowOutcome();
+  void ShowOutcome(bool eeprom_failed);
   void Cleanup();
   void StopLineTimer() noexcept;
   void EndWithoutFile() noexcept;
@@ -84,6 +94,10 @@ class DownloadRun {
   Clock& clock_;
   DownloadView& view_;
 
+  // The longest sleep of a wait that pumps window events: Cancel and the timers' ticks are
+  // seen at least this often.
+  static constexpr std::chrono::milliseconds kWaitSlice{20};
+
   FailureScope scope_ = FailureScope::kPortSetUp;
   DownloadFile file_;
   VerdictSettings verdicts_;
@@ -94,6 +108,7 @@ class DownloadRun {
   std::int16_t HandshakeTries = 0;
   float BootloaderVersion = 0.0f;
   std::int16_t TryCount = 0;
+  std::int64_t QuietGapMs = 20;  // twenty character times at the port's rate, at least 20 ms
 };
 
 }  // namespace tarnwick

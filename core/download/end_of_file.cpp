@@ -2,6 +2,7 @@
 // message, the cleanup, and the ending of a download in which no file was ticked.
 
 #include <chrono>
+#include <string>
 
 #include "core/download/download_run.h"
 #include "core/download/serial_link.h"
@@ -24,10 +25,14 @@ void DownloadRun::WaitForFileVerdict() {
   }
 }
 
-void DownloadRun::ShowOutcome() {
-  const char* message = nullptr;
+// The outcome is judged on the last file's verdict. When the EEPROM file of a two-file
+// download ended with errors, the message says so first and then gives the application
+// file's result in the words of a download of that file alone.
+void DownloadRun::ShowOutcome(bool eeprom_failed) {
+  const int selection = eeprom_failed ? 1 : FileSelection;
+  std::string message;
   if (ReceivedText.Contains(verdicts_.FileOk)) {
-    switch (FileSelection) {
+    switch (selection) {
       case 1:
         message = "Flash File successfully downloaded.";
         break;
@@ -39,12 +44,13 @@ void DownloadRun::ShowOutcome() {
         break;
     }
   }
-  if (message == nullptr) {
+  if (message.empty()) {
     message = ReceivedText.Contains(verdicts_.FileErrors)
                   ? "Error encountered while downloading file."
                   : "Error encountered while downloading file.  No response from bootloader "
                     "at end of file.";
   }
+  if (eeprom_failed) message = "Error encountered while downloading the EEPROM file. " + message;
   view_.ShowMessage(message, MessageIcon::None);
 }
 

@@ -44,19 +44,20 @@ DownloadRun::Flow DownloadRun::ExchangeLine(const std::string& line) {
   return Flow::kGoOn;
 }
 
-// Bootloaders from 1.28 on: up to three whole seconds on the wall clock. Each pass gives the
-// window a turn first (that blocks until something happens, a received byte included) and
-// then takes in what has arrived, so a verdict ends the wait as soon as it is read.
+// Bootloaders from 1.28 on: up to three whole seconds on the wall clock. Each pass sleeps
+// until a byte arrives or the limit is up, gives the window a turn and then takes in what has
+// arrived, so a verdict ends the wait as soon as it is read.
 void DownloadRun::WaitForVerdictTimed() {
   ThreeSecondWatch watch(clock_);
   while (!HoldsAnyVerdict() && !state_.CancelRequested && watch.Running()) {
-    view_.PumpEvents();
+    AwaitInputOrEvents(watch.TimeLeft());
     AppendPendingInput();
   }
 }
 
 // Older bootloaders: five ticks of the 60 ms timer, which advance only while events are
-// pumped, so about 240 to 300 ms.
+// pumped, so about 240 to 300 ms. The blocking pump wakes for a received byte and for each
+// tick, which is all this wait ends on.
 void DownloadRun::WaitForVerdictTicks() {
   state_.TickCount = 0;
   while (!HoldsAnyVerdict() && !state_.CancelRequested && state_.TickCount < 5) {

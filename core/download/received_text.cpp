@@ -15,21 +15,58 @@ void ReceivedTextBuffer::Replace(std::string text) {
   text_ = std::move(text);
   memos_.clear();
   examined_bytes_ = 0;
+  gaps_.clear();
+  dropped_.reset();
 }
 
 bool ReceivedTextBuffer::Contains(std::string_view setting) {
   if (setting.empty()) return false;
   Memo& memo = MemoFor(setting);
-  if (memo.found) return true;
+  Search(memo);
+  return memo.found;
+}
 
-  const std::size_t overlap = setting.size() - 1;
+void ReceivedTextBuffer::Search(Memo& memo) {
+  if (memo.found) return;
+  const std::size_t overlap = memo.setting.size() - 1;
   const std::size_t from = memo.searched_up_to > overlap ? memo.searched_up_to - overlap : 0;
   if (text_.size() > from) {
     examined_bytes_ += text_.size() - from;
-    memo.found = std::string_view(text_).find(setting, from) != std::string_view::npos;
+    memo.found = Find(memo.setting, from) != std::string::npos;
   }
   memo.searched_up_to = text_.size();
-  return memo.found;
+}
+
+std::size_t ReceivedTextBuffer::EndOfFirst(std::string_view setting) const {
+  if (setting.empty()) return std::string::npos;
+  const std::size_t kept = Find(setting, 0);
+  const bool was_dropped = setting.size() == 1 && dropped_[static_cast<unsigned char>(setting[0])];
+  if (was_dropped && (kept == std::string::npos || kept >= gaps_.front())) return gaps_.front();
+  return kept == std::string::npos ? kept : kept + setting.size();
+}
+
+std::size_t ReceivedTextBuffer::Find(std::string_view setting, std::size_t from) const {
+  const std::string_view text(text_);
+  for (const std::size_t gap : gaps_) {
+    if (from >= gap) continue;
+    const std::size_t found = text.substr(0, gap).find(setting, from);
+    if (found != std::string::npos) return found;
+    from = gap;
+  }
+  return text.find(setting, from);
+}
+
+void ReceivedTextBuffer::DropMiddle(std::size_t head, std::size_t tail) {
+  if (!gaps_.empty()) head = std::max(head, gaps_.back());
+  if (text_.size() <= head + tail || text_.size() - head - tail < tail) return;
+  for (Memo& memo : memos_) Search(memo);
+  const std::size_t count = text_.size() - head - tail;
+  for (std::size_t i = head; i < head + count; ++i) {
+    dropped_.set(static_cast<unsigned char>(text_[i]));
+  }
+  text_.erase(head, count);
+  if (gaps_.empty() || gaps_.back() != head) gaps_.push_back(head);
+  for (Memo& memo : memos_) memo.searched_up_to = text_.size();
 }
 
 ReceivedTextBuffer::Memo& ReceivedTextBuffer::MemoFor(std::string_view setting) {
@@ -37,7 +74,9 @@ ReceivedTextBuffer::Memo& ReceivedTextBuffer::MemoFor(std::string_view setting) 
                          [&](const Memo& memo) { return memo.setting == setting; });
   if (it != memos_.end()) return *it;
   if (memos_.size() >= kMaxMemos) memos_.erase(memos_.begin());
-  memos_.push_back(Memo{std::string(setting)});
+  // A one-byte setting asked for the first time may have occurred only in a dropped middle.
+  const bool dropped = setting.size() == 1 && dropped_[static_cast<unsigned char>(setting[0])];
+  memos_.push_back(Memo{std::string(setting), 0, dropped});
   return memos_.back();
 }
 

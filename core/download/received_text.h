@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -25,6 +26,17 @@ class ReceivedTextBuffer {
   // line, a file or a handshake look answered.
   bool Contains(std::string_view setting);
 
+  // The place just after the first occurrence of `setting` in the text as kept; a one-byte
+  // setting that was dropped before its first kept place counts as ending at the first gap.
+  // npos when it does not occur.
+  std::size_t EndOfFirst(std::string_view setting) const;
+
+  // Drops the text between the first `head` bytes and the last `tail` bytes, keeping every
+  // answer of Contains: the settings searched so far are brought up to date first, and the
+  // byte values dropped are remembered, so a one-byte setting first asked for later is still
+  // found in what was dropped. Nothing is dropped until there is more than one gap's worth.
+  void DropMiddle(std::size_t head, std::size_t tail);
+
   // Bytes looked at by all searches since the last Replace; shows that a growing text is not
   // searched again from its start.
   std::size_t ExaminedBytes() const { return examined_bytes_; }
@@ -37,10 +49,15 @@ class ReceivedTextBuffer {
   };
 
   Memo& MemoFor(std::string_view setting);
+  void Search(Memo& memo);
+  // The first place of `setting` at or after `from`, not counting a match across a gap.
+  std::size_t Find(std::string_view setting, std::size_t from) const;
 
   std::string text_;
   std::vector<Memo> memos_;
   std::size_t examined_bytes_ = 0;
+  std::vector<std::size_t> gaps_;  // where dropped middles were, in order
+  std::bitset<256> dropped_;       // the byte values of everything dropped
 };
 
 }  // namespace tarnwick

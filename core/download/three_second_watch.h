@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 #include "platform/clock.h"
@@ -12,15 +14,23 @@ namespace tarnwick {
 // limit from the new time instead of stretching the wait by the size of the jump.
 class ThreeSecondWatch {
  public:
-  explicit ThreeSecondWatch(Clock& clock) : clock_(clock), start_(clock.NowSeconds()) {}
+  explicit ThreeSecondWatch(Clock& clock)
+      : clock_(clock), start_(Second(clock.NowMilliseconds())) {}
 
-  bool Running() {
-    const std::int64_t now = clock_.NowSeconds();
-    if (now < start_) start_ = now;
-    return now - start_ < 3;
+  bool Running() { return TimeLeft().count() > 0; }
+
+  // How long until the second turns that ends the limit; zero once it has ended. A wait that
+  // sleeps for no longer than this wakes the moment the limit is up.
+  std::chrono::milliseconds TimeLeft() {
+    const std::int64_t now = clock_.NowMilliseconds();
+    start_ = std::min(start_, Second(now));
+    return std::chrono::milliseconds{std::max<std::int64_t>(0, (start_ + 3) * 1000 - now)};
   }
 
  private:
+  // The whole second that a millisecond time falls in, also before 1970.
+  static std::int64_t Second(std::int64_t ms) { return ms >= 0 ? ms / 1000 : -((999 - ms) / 1000); }
+
   Clock& clock_;
   std::int64_t start_;
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/download/download_run.h"
+#include "core/download/line_bytes.h"
 
 namespace tarnwick {
 
@@ -52,17 +53,20 @@ DownloadRun::Flow DownloadRun::SendSelectedFiles() {
     eeprom_first = state_.FileStage != 2;
   }
 
+  bool eeprom_failed = false;
   if (eeprom_first) {
     if (SendFile(FileKind::kEeprom) == Flow::kCleanup) return Flow::kCleanup;
     if (!FlashPending) {
-      ShowOutcome();
+      ShowOutcome(false);
       return Flow::kCleanup;
     }
-    // The EEPROM file's verdict is not judged; its answer stays for the first flash line.
+    // The application file is still sent after an EEPROM file that ended with errors, but
+    // the outcome must not call that file a success. Its answer stays for the first flash line.
+    eeprom_failed = ReceivedText.Contains(verdicts_.FileErrors);
     file_.Close();
   }
   if (SendFile(FileKind::kApplication) == Flow::kCleanup) return Flow::kCleanup;
-  ShowOutcome();
+  ShowOutcome(eeprom_failed);
   return Flow::kCleanup;
 }
 
@@ -83,7 +87,7 @@ DownloadRun::Flow DownloadRun::SendFile(FileKind kind) {
   OpenDownloadFile(kind);
   if (kind == FileKind::kEeprom) {
     // "!" tells the bootloader that a flash file follows the EEPROM file.
-    const std::string command = view_.CurrentSettings().EepromWriteCommand;
+    const std::string command = LineBytes(view_.CurrentSettings().EepromWriteCommand);
     port_.Output(FlashPending ? command + "!" : command);
   }
   CountLines();
@@ -123,9 +127,10 @@ void DownloadRun::CountLines() {
   view_.SetLineTimerEnabled(true);
 
   const DownloadSettings settings = view_.CurrentSettings();
-  verdicts_ = VerdictSettings{settings.LineCompleteCharacter, settings.PageErrorCharacter,
-                              settings.ChecksumErrorCharacter, settings.FileErrorsCharacter,
-                              settings.FileOkCharacter};
+  verdicts_ = VerdictSettings{
+      LineBytes(settings.LineCompleteCharacter), LineBytes(settings.PageErrorCharacter),
+      LineBytes(settings.ChecksumErrorCharacter), LineBytes(settings.FileErrorsCharacter),
+      LineBytes(settings.FileOkCharacter)};
 }
 
 // Empty lines are neither sent nor counted down. The window gets a turn after every line;

@@ -25,18 +25,21 @@ class NumberScanner {
   // The next significant character, or '\0' at the end.
   char Peek() {
     while (pos_ < text_.size() && IsSkipped(text_[pos_])) ++pos_;
+    ran_out_ = ran_out_ || pos_ == text_.size();
     return pos_ < text_.size() ? text_[pos_] : '\0';
   }
   void Take() { ++pos_; }
+  // True when the reading looked past the end of the text: more text could have continued it.
+  bool RanOut() const { return ran_out_; }
 
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
+  bool ran_out_ = false;
 };
 
 // Copies the number into the plain form that std::from_chars reads: [-]digits[.digits][e[-]digits].
-std::string CollectNumber(std::string_view text) {
-  NumberScanner scan(text);
+std::string CollectNumber(NumberScanner& scan) {
   std::string number;
   if (scan.Peek() == '+' || scan.Peek() == '-') {
     if (scan.Peek() == '-') number += '-';
@@ -78,8 +81,15 @@ const double kFloatOverflow =
 
 }  // namespace
 
+bool VersionNumberComplete(std::string_view text) {
+  NumberScanner scan(text);
+  CollectNumber(scan);
+  return !scan.RanOut();
+}
+
 float ReadVersionNumber(std::string_view text) {
-  const std::string number = CollectNumber(text);
+  NumberScanner scan(text);
+  const std::string number = CollectNumber(scan);
   if (number.empty()) return 0.0f;
 
   std::string_view digits = number;

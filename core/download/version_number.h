@@ -12,4 +12,9 @@ namespace tarnwick {
 // hold (too large) gives 0 too, so a garbled answer never yields an infinite version.
 float ReadVersionNumber(std::string_view text);
 
+// True when no text added to the end of `text` could change the number read from it: the
+// reading stopped at a character of the text that cannot continue the number. A version that
+// arrives in pieces is complete only then.
+bool VersionNumberComplete(std::string_view text);
+
 }  // namespace tarnwick

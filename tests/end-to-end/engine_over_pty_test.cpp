@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,59 @@ TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {
   ASSERT_NE(command, std::string::npos) << received;
   EXPECT_EQ(received.substr(command), "*!" + Joined(eeprom) + Joined(application));
   EXPECT_EQ(received.find_first_not_of("$@&"), command);
+}
+
+// The ready answer as adapters hand it over, in one piece or a byte at a time (so split after
+// the ready character, after the V and inside the number), in both modes and without a
+// version (the label shows a version from 1.30 on); and protocol characters that go to the
+// line as one 8-bit byte each, or not at all.
+TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
+  const std::string kDone = "Flash File successfully downloaded.";
+  const struct {
+    QStringList options;
+    std::int16_t wait_mode;
+    std::function<void(DownloadSettings&)> arrange;
+    std::string message;
+    std::string version;  // the version label's text after "BootLoader Version: "
+    std::string first_sent;
+  } cases[] = {
+      // clang-format off
+      {{}, 0, nullptr, kDone, "1.3", "$@&$"},
+      {{"--reply-byte-gap", "4"}, 0, nullptr, kDone, "1.3", "$@&$"},
+      {{"--reply-byte-gap", "4", "--reset-after-ms", "1500"}, 1, nullptr, kDone, "1.3", "@&$"},
+      {{"--reply-byte-gap", "4", "--no-version"}, 0, nullptr, kDone, "", "$@&$"},
+      {{"--jump-command", "\\xE9", "--line-complete-char", "\\xB5"}, 0, [](DownloadSettings& s) {
+         s.JumpCommand = "\xC3\xA9";            // é
+         s.LineCompleteCharacter = "\xC2\xB5"; }, // µ
+       kDone, "1.3", "\xE9@&$"},
+      {{}, 0, [](DownloadSettings& s) { s.ReadyCharacter = "\xE2\x82\xAC"; },  // €
+       "The Bootloader Ready setting holds a character that cannot be sent as one byte.", "", ""},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString() + " " + c.message);
+    SimulatedTarget target(c.options);
+    ASSERT_TRUE(target.Started());
+    QTemporaryDir folder;
+    Download download(target);
+    DownloadSettings& settings = download.view.Settings();
+    // At 1200 baud the quiet gap that ends a reply is far above the simulator's byte gap,
+    // however busy the machine.
+    settings.BaudIndex = 0;
+    settings.FlashFile = WriteFile(folder, "app.hex", sim::MakeHexRecords(3));
+    if (c.arrange) c.arrange(settings);
+    download.view.CancelAfter(20'000);  // a handshake that never ends fails instead of hanging
+    download.downloader.DownloadFiles(c.wait_mode);
+
+    EXPECT_EQ(download.view.Messages(), std::vector<std::string>{c.message});
+    EXPECT_EQ(download.view.VersionText(),
+              c.first_sent.empty() ? "" : "BootLoader Version: " + c.version);
+    EXPECT_FALSE(download.view.Busy());
+    EXPECT_EQ(target.Received().substr(0, c.first_sent.size()), c.first_sent);
+    if (c.first_sent.empty()) {
+      EXPECT_EQ(target.Received(), "");
+    }
+  }
 }
 
 TEST(EngineOverPty, SilentTargetGetsThreeRequestsTwoToThreeSecondsApart) {

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <functional>
 
+#include "tools/target-sim/sim_log.h"
+
 namespace tarnwick::sim {
 namespace {
 
@@ -52,10 +54,11 @@ Setter Text(std::string SimConfig::*field) {
   };
 }
 
+// \xHH stands for any byte, so that a host's 8-bit protocol characters can be given.
 Setter Characters(std::string ProtocolCharacters::*field) {
   return [field](SimConfig& c, std::string_view v) -> std::string {
     if (v.empty()) return "expects a non-empty text";
-    c.behaviour.characters.*field = std::string(v);
+    c.behaviour.characters.*field = UnescapeBytes(v);
     return {};
   };
 }
@@ -96,6 +99,13 @@ const std::vector<Option>& Options() {
          return {};
        }},
       {"--instant", false, Flag([](SimConfig&) {})},  // checked against --delay-ms below
+      {"--reply-byte-gap", true,
+       [](SimConfig& c, std::string_view v) -> std::string {
+         const auto ms = ParseWhole(v, 0, 60'000);
+         if (!ms) return "expects a number of milliseconds from 0";
+         c.replyByteGap = std::chrono::milliseconds{*ms};
+         return {};
+       }},
       {"--noise", true,
        [](SimConfig& c, std::string_view v) -> std::string {
          const auto rate = ParseWhole(v, 1, 1'000'000);
@@ -190,6 +200,7 @@ A simulated bootloader target on a pseudo-terminal. Prints the slave's path on o
   --no-version                send the ready character without "V" and a version
   --delay-ms N                send every answer N ms late (default 0)
   --instant                   answer at once (the default; refuses --delay-ms above 0)
+  --reply-byte-gap MS         write every reply one byte at a time, MS ms apart
   --checksum-error-on-line K  answer line K of every file with the checksum-error character
   --page-error-on-line K      answer line K of every file with the page-error character
   --silent-on-line K          never answer line K of any file, however often it is sent
@@ -201,7 +212,7 @@ A simulated bootloader target on a pseudo-terminal. Prints the slave's path on o
 Line numbers count the records of each file from 1; a record sent again keeps its number.
 The line-fault options may be repeated.
 
-Protocol characters (defaults in brackets):
+Protocol characters (defaults in brackets; \xHH gives any byte):
   --jump-command [$]  --active-char [^]  --start-sequence [@&$]  --ready-char [?]
   --eeprom-command [*]  --line-complete-char [~]  --page-error-char [%]
   --checksum-error-char [-]  --file-errors-char [#]  --file-ok-char [@]

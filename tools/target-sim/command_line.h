@@ -20,6 +20,7 @@ struct SimConfig {
   std::optional<std::chrono::milliseconds> activeEvery;  // repeated announcement
   double noiseBytesPerSecond = 0;                        // 0: no noise
   bool noiseAfterActive = false;  // hold the noise back until the active character went out
+  std::chrono::milliseconds replyByteGap{0};      // replies go out one byte at a time, this apart
   std::optional<std::chrono::seconds> exitAfter;  // safety net for tests
 };
 

@@ -95,8 +95,18 @@ void SimRunner::RunTimedEvents(Clock::time_point now) {
   }
 }
 
+// With a byte gap, a reply reaches the host in pieces, as USB adapters hand replies over.
 void SimRunner::Schedule(const std::vector<Reply>& replies, Clock::time_point now) {
-  for (const auto& reply : replies) scheduled_.emplace(now + reply.delay, reply.bytes);
+  const auto gap = config_.replyByteGap;
+  for (const auto& reply : replies) {
+    if (gap.count() == 0) {
+      scheduled_.emplace(now + reply.delay, reply.bytes);
+      continue;
+    }
+    for (std::size_t i = 0; i < reply.bytes.size(); ++i) {
+      scheduled_.emplace(now + reply.delay + static_cast<int>(i) * gap, reply.bytes.substr(i, 1));
+    }
+  }
 }
 
 bool SimRunner::WriteDueOutput(Clock::time_point now) {

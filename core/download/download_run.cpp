@@ -1,6 +1,7 @@
 #include "core/download/download_run.h"
 
 #include <cstddef>
+#include <exception>
 
 #include "core/download/serial_link.h"
 
@@ -37,8 +38,10 @@ void DownloadRun::Run(std::int16_t WaitForBootloader) {
     Flow flow = Handshake(WaitForBootloader);
     if (flow == Flow::kGoOn) flow = SendSelectedFiles();
     if (flow != Flow::kEnded) Cleanup();
+  } catch (const std::exception& error) {
+    ReactToFailure(error.what());
   } catch (...) {
-    ReactToFailure();
+    ReactToFailure("an unknown failure");
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 
@@ -12,9 +13,11 @@
 #include "ui/form1_keyboard.h"
 #include "ui/frm_splash.h"
 #include "ui/path_drop_filter.h"
+#include "ui/plain_text_labels.h"
 #include "ui/program_identity.h"
 #include "ui/resources.h"
 #include "ui/settings_location.h"
+#include "ui/text_box_rules.h"
 #include "ui_form1.h"
 
 namespace tarnwick {
@@ -40,6 +43,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
   EnsureResourcesLoaded();
   ui_->setupUi(this);
   adjustSize();  // the client area as laid out, plus the menu bar
+  ShowLabelsAsPlainText(*this);
+  ApplyTextBoxRules(*ui_);
 
   view_ = std::make_unique<Form1DownloadView>(*this, *ui_, state_, *Timer3, services_.messages);
   downloader_ = std::make_unique<Downloader>(state_, services_.port, services_.clock, *view_);
@@ -102,7 +107,10 @@ QString Form1::SettingsPath() const {
 void Form1::Form_Load() {
   if (services_.showSplashAtStart) ShowSplash();
   setWindowTitle(windowTitle() + CaptionVersionSuffix());
-  LoadSettings(SettingsPath());
+  // A file that is there but does not load may be the user's only copy of their settings;
+  // the first start, with no file at all, has nothing to keep.
+  const QString path = SettingsPath();
+  if (!LoadSettings(path) && QFileInfo(path).isFile()) damagedSettingsFile_ = path;
 }
 
 void Form1::Form_Unload() {

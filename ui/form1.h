@@ -43,7 +43,8 @@ class Form1 : public QMainWindow {
   void Form_Load();
   void Form_Unload();
   void LoadDefaults();
-  void LoadSettings(const QString& path);
+  // True when the file was loaded; otherwise the message has been shown and the defaults set.
+  bool LoadSettings(const QString& path);
   void SaveSettings(const QString& path);
 
  protected:
@@ -70,6 +71,9 @@ class Form1 : public QMainWindow {
   void Timer2_Timer();
   void Timer3_Timer();
 
+  // Before the first save over a settings file that failed to load at start, keeps its
+  // bytes in "<file>.bak". False, with the reason, when the copy cannot be made.
+  bool KeepDamagedSettingsFile(const QString& path, QString& failure);
   void ShowSplash();
   void RunDownload(std::int16_t WaitForBootloader);
   void ExitProgram();
@@ -90,6 +94,9 @@ class Form1 : public QMainWindow {
   bool downloadRunning_ = false;
   bool exitPending_ = false;  // an exit asked for during a download, done when it returns
   bool unloaded_ = false;
+  // The settings file that failed to load at start: its bytes are kept beside it before the
+  // first save replaces it.
+  QString damagedSettingsFile_;
 };
 
 }  // namespace tarnwick

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "ui/failure_log.h"
 #include "ui/message_boxes.h"
 #include "ui/settings_controls.h"
 #include "ui_form1.h"
@@ -57,6 +58,10 @@ void Form1DownloadView::SetLineTimerEnabled(bool enabled) {
 void Form1DownloadView::ShowMessage(const std::string& text, MessageIcon icon) {
   if (closing_) return;
   messages_.Show(&window_, window_.windowTitle(), QString::fromStdString(text), icon);
+}
+
+void Form1DownloadView::LogFailureReason(const std::string& reason) {
+  tarnwick::LogFailureReason(QString::fromStdString(reason));
 }
 
 bool Form1DownloadView::AskYesNo(const std::string& text) {

@@ -34,6 +34,7 @@ class Form1DownloadView final : public DownloadView {
   void ShowVersion() override;
   void SetLineTimerEnabled(bool enabled) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
+  void LogFailureReason(const std::string& reason) override;
   bool AskYesNo(const std::string& text) override;
   void FocusFlashBrowseButton() override;
   void SetControlsBusy() override;

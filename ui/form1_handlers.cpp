@@ -1,7 +1,10 @@
 // The main window's handlers of buttons, menu commands and drops.
 #include "ui/form1.h"
 
+#include <QFileInfo>
+
 #include "core/download/downloader.h"
+#include "ui/failure_log.h"
 #include "ui/file_chooser.h"
 #include "ui/message_boxes.h"
 #include "ui/path_drop_filter.h"
@@ -89,23 +92,46 @@ void Form1::SaveMenu_Click() {
   if (path) SaveSettings(*path);
 }
 
-void Form1::LoadSettings(const QString& path) {
-  if (const auto settings = LoadSettingsFile(path)) {
+bool Form1::LoadSettings(const QString& path) {
+  QString failure;
+  if (const auto settings = LoadSettingsFile(path, &failure)) {
     ApplySettingsToControls(*ui_, *settings);
-    return;
+    return true;
   }
+  LogFailureReason(QStringLiteral("settings file ") + path + QStringLiteral(" not loaded: ") +
+                   failure);
   services_.messages.Show(this, QString::fromLatin1(kProgramTitle),
                           QStringLiteral("An error occured while loading file ") + path +
                               QStringLiteral(". The default settings will be loaded instead."),
                           MessageIcon::Exclamation);
   LoadDefaults();
+  return false;
 }
 
 void Form1::SaveSettings(const QString& path) {
-  if (SaveSettingsFile(path, ReadSettingsFromControls(*ui_))) return;
+  QString failure;
+  if (KeepDamagedSettingsFile(path, failure) &&
+      SaveSettingsFile(path, ReadSettingsFromControls(*ui_), &failure)) {
+    return;
+  }
+  LogFailureReason(QStringLiteral("settings file ") + path + QStringLiteral(" not saved: ") +
+                   failure);
   services_.messages.Show(this, QString::fromLatin1(kProgramTitle),
                           QStringLiteral("An error occured while saving file ") + path,
                           MessageIcon::Exclamation);
+}
+
+bool Form1::KeepDamagedSettingsFile(const QString& path, QString& failure) {
+  if (damagedSettingsFile_.isEmpty() || QFileInfo(path) != QFileInfo(damagedSettingsFile_)) {
+    return true;
+  }
+  // Without its copy the file is not replaced: the save fails and says so. A file that the
+  // user has removed meanwhile leaves nothing to keep.
+  if (QFileInfo(path).isFile() && !KeepCopyOfFile(path, path + QStringLiteral(".bak"), &failure)) {
+    return false;
+  }
+  damagedSettingsFile_.clear();
+  return true;
 }
 
 }  // namespace tarnwick

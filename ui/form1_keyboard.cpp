@@ -76,6 +76,10 @@ bool Form1Keyboard::HandleKeyPress(QObject* receiver, const QKeyEvent& key) {
   if (IsEnter(key) && TakesDefaultButton(receiver)) {
     return PressIfAvailable(ui_.Command2, window_);
   }
+  // Qt's push buttons take Enter only inside dialogs.
+  if (auto* button = qobject_cast<QPushButton*>(receiver); button != nullptr && IsEnter(key)) {
+    return PressIfAvailable(button, window_);
+  }
   // In the active menu bar Esc only leaves the menu bar.
   if (IsPlain(key, Qt::Key_Escape) && !receiver->inherits("QMenuBar")) {
     return PressIfAvailable(ui_.Command4, window_);

@@ -13,7 +13,8 @@ namespace tarnwick {
 
 // The main window's keys that Qt's main window does not provide by itself:
 // - Enter presses the default button Command2 while it is visible and enabled and the focus
-//   is on a text box, a check box or a list;
+//   is on a text box, a check box or a list; on a push button it presses that button, so the
+//   freshly started window, whose focus is on Command2, downloads on Enter;
 // - Esc presses the cancel button Command4 while it is visible and enabled;
 // - Alt+D presses Command2 ("Jump to Bootloader then &Download"). "&Default All Settings"
 //   claims the same key; the window's main action wins, since resetting every setting

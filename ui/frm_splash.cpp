@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 
+#include "ui/plain_text_labels.h"
 #include "ui/program_identity.h"
 #include "ui/resources.h"
 #include "ui_frmsplash.h"
@@ -42,6 +43,7 @@ frmSplash::frmSplash(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), ui_(new Ui::frmSplash) {
   EnsureResourcesLoaded();
   ui_->setupUi(this);
+  ShowLabelsAsPlainText(*this);
   setFixedSize(size());
   ui_->Frame1->installEventFilter(this);
   Form_Load();

@@ -22,14 +22,19 @@ bool PathDropFilter::OffersFileList(const QMimeData& data) {
   return false;
 }
 
+bool PathDropFilter::TakesAsCopy(const QDropEvent& drop) {
+  return (drop.possibleActions() & Qt::CopyAction) && OffersFileList(*drop.mimeData());
+}
+
 bool PathDropFilter::eventFilter(QObject* watched, QEvent* event) {
   if (watched != &box_) return false;
   switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDropEvent*>(event);
-      if (OffersFileList(*drag->mimeData())) {
-        drag->acceptProposedAction();
+      if (TakesAsCopy(*drag)) {
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
       } else {
         drag->ignore();
       }
@@ -37,9 +42,10 @@ bool PathDropFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
-      if (OffersFileList(*drop->mimeData())) {
+      if (TakesAsCopy(*drop)) {
         onDrop_(*drop->mimeData());
-        drop->acceptProposedAction();
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
       } else {
         drop->ignore();
       }

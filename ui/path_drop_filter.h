@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class QDropEvent;
 class QLineEdit;
 class QMimeData;
 
@@ -11,7 +12,9 @@ namespace tarnwick {
 
 // Lets a path box take files dropped from other programs (a file manager) and nothing else:
 // a line edit would take dropped text by itself, which must not replace a path. Each drop
-// of files goes to `onDrop`.
+// of files goes to `onDrop`. A drop is always a copy: a proposed move (Shift held in a file
+// manager) is taken as a copy, or refused when the source offers no copy, since after a
+// move the source deletes the file.
 class PathDropFilter : public QObject {
   Q_OBJECT
 
@@ -24,6 +27,8 @@ class PathDropFilter : public QObject {
   static bool OffersFileList(const QMimeData& data);
 
  private:
+  static bool TakesAsCopy(const QDropEvent& drop);
+
   QLineEdit& box_;
   std::function<void(const QMimeData&)> onDrop_;
 };

@@ -8,11 +8,13 @@ void QtMessageBoxes::Show(QWidget* parent, const QString& title, const QString& 
                           MessageIcon icon) {
   QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                   title, text, QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);  // a path holding "<b>" shows as typed
   box.exec();
 }
 
 bool QtMessageBoxes::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
 }

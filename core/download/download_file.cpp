@@ -1,5 +1,7 @@
 #include "core/download/download_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -22,13 +24,19 @@ std::filesystem::path PathFromUtf8(const std::string& utf8_path) {
 
 void DownloadFile::Open(const std::string& utf8_path) {
   Close();
+  path_ = utf8_path;
+  const auto fail = [&](const std::string& why) {
+    return DownloadFileError(utf8_path + " cannot be opened: " + why);
+  };
   // A NUL inside the text would silently cut the path short and open another file.
-  if (utf8_path.find('\0') != std::string::npos) throw DownloadFileError("path holds NUL");
+  if (utf8_path.find('\0') != std::string::npos) throw fail("the path holds a NUL character");
   const std::filesystem::path path = PathFromUtf8(utf8_path);
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) throw DownloadFileError("not a file");
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error) throw fail(error.message());
+  if (!std::filesystem::is_regular_file(status)) throw fail("not a plain file");
   in_.open(path, std::ios::in | std::ios::binary);
-  if (!in_.is_open()) throw DownloadFileError("cannot open");
+  if (!in_.is_open()) throw fail(std::strerror(errno));
 }
 
 void DownloadFile::Close() noexcept {
@@ -62,9 +70,10 @@ void DownloadFile::Rewind() {
 }
 
 void DownloadFile::ThrowIfBroken() {
-  if (!in_.is_open() || in_.bad()) throw DownloadFileError("cannot read");
+  const auto fail = [this] { return DownloadFileError(path_ + " cannot be read"); };
+  if (!in_.is_open() || in_.bad()) throw fail();
   // Reading up to the end sets eof (and fail when nothing was left); that is no fault.
-  if (in_.fail() && !in_.eof()) throw DownloadFileError("cannot read");
+  if (in_.fail() && !in_.eof()) throw fail();
 }
 
 }  // namespace tarnwick

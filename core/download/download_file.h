@@ -6,7 +6,7 @@
 
 namespace tarnwick {
 
-// Thrown when a download file cannot be opened or read.
+// Thrown when a download file cannot be opened or read; names the file and why.
 class DownloadFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -36,6 +36,7 @@ class DownloadFile {
   void ThrowIfBroken();
 
   std::ifstream in_;
+  std::string path_;  // as given to Open, for the failure's reason
 };
 
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -41,8 +42,10 @@ void DownloadRun::Run(std::int16_t WaitForBootloader) {
     Flow flow = Handshake(WaitForBootloader);
     if (flow == Flow::kGoOn) flow = SendSelectedFiles();
     if (flow != Flow::kEnded) Cleanup();
+  } catch (const std::exception& error) {
+    ReactToFailure(error.what());
   } catch (...) {
-    ReactToFailure();
+    ReactToFailure("an unknown failure");
   }
 }
 

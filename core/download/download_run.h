@@ -86,7 +86,7 @@ class DownloadRun {
   void EndWithoutFile() noexcept;
 
   // Failure reactions (failure_scope.cpp).
-  void ReactToFailure() noexcept;
+  void ReactToFailure(const std::string& reason) noexcept;
   void SetControlsIdleSafely() noexcept;
 
   DownloadState& state_;

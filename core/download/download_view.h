@@ -25,6 +25,9 @@ class DownloadView {
   virtual void SetLineTimerEnabled(bool enabled) = 0;               // Timer3
 
   virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+  // Why a download failed (which device or file, which operation, the system's words), kept
+  // apart from the fixed failure messages for whoever looks into it.
+  virtual void LogFailureReason(const std::string& reason) = 0;
   // A Yes/No question with Yes as the default button; true for Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
 

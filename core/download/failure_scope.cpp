@@ -22,7 +22,9 @@ void IgnoringFailure(Step step) noexcept {
 
 }  // namespace
 
-void DownloadRun::ReactToFailure() noexcept {
+void DownloadRun::ReactToFailure(const std::string& reason) noexcept {
+  // Before the message, which waits for the user.
+  IgnoringFailure([&] { view_.LogFailureReason(reason); });
   auto show = [this](const char* text) {
     IgnoringFailure([&] { view_.ShowMessage(text, MessageIcon::Exclamation); });
   };

@@ -1,12 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <optional>
 #include <ostream>
 
 #include "core/settings/download_settings.h"
+#include "core/settings/field_reader.h"
 
 namespace tarnwick {
+
+// The most bytes that the sixteen lines of a written settings file can take: every value at
+// the reader's limit and made of double quotes (each written doubled), with its own two quotes
+// and its line end. A longer file cannot be one that these routines wrote.
+inline constexpr std::size_t kMaxSettingsFileBytes = 16 * (2 * FieldReader::kMaxFieldBytes + 4);
 
 // Writes the sixteen lines of a settings file, CRLF after each; with the defaults this is
 // exactly 72 bytes. A double quote inside a text value is written doubled.

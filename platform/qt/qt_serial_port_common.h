@@ -18,9 +18,14 @@ struct ConnectionSettings {
   int portNumber = 1;
   std::int32_t baudRate = 9600;
   bool xonXoff = false;
+  std::string device;  // what the last Open() resolved "Com n" to
 
   // The port as the user knows it, for every message.
   std::string PortName() const { return "Com " + std::to_string(portNumber); }
+  // The port and, once known, its device: "Com 1 (/dev/ttyUSB0)".
+  std::string Where() const {
+    return device.empty() ? PortName() : PortName() + " (" + device + ")";
+  }
 };
 
 inline PortError AlreadyOpenError(const ConnectionSettings& settings) {
@@ -31,16 +36,21 @@ inline PortError NotOpenError(const ConnectionSettings& settings) {
   return PortError(settings.PortName() + " is not open");
 }
 
-inline std::string GoneMessage(const ConnectionSettings& settings, const std::string& reason) {
-  return settings.PortName() + " has gone away: " + reason;
+// A failure of the open port: which device, which operation, and the system's words.
+inline std::string GoneMessage(const ConnectionSettings& settings, const std::string& operation,
+                               const std::string& reason) {
+  return settings.Where() + " failed while " + operation + ": " + reason;
 }
 
 // The device that "Com n" opens now; throws when the system has no port of that number.
-inline std::string ResolveDeviceOrThrow(const ConnectionSettings& settings,
+// Remembers it in `settings` for the messages of this connection.
+inline std::string ResolveDeviceOrThrow(ConnectionSettings& settings,
                                         const std::function<std::string(int)>& resolveDevice) {
-  std::string device = resolveDevice(settings.portNumber);
-  if (device.empty()) throw PortError(settings.PortName() + ": no serial port has this number");
-  return device;
+  settings.device = resolveDevice(settings.portNumber);
+  if (settings.device.empty()) {
+    throw PortError(settings.PortName() + " cannot be opened: no serial port has this number");
+  }
+  return settings.device;
 }
 
 // Opens `serial` for reading and writing under `systemName` (the name QSerialPort opens for

@@ -68,7 +68,7 @@ struct QtSerialPort::Impl {
     QObject::connect(&serial, &QSerialPort::errorOccurred, &serial,
                      [this](QSerialPort::SerialPortError error) {
                        if (isOpen && error == QSerialPort::ResourceError) {
-                         MarkGone(serial.errorString().toStdString());
+                         MarkGone("using the device", serial.errorString().toStdString());
                        }
                      });
   }
@@ -120,9 +120,9 @@ struct QtSerialPort::Impl {
 
   // Records that the device has gone away. Only stops the notifiers: this may run inside
   // one of their activations, where closing the device would delete them under Qt's feet.
-  void MarkGone(const std::string& reason) {
+  void MarkGone(const std::string& operation, const std::string& reason) {
     if (failure) return;
-    failure = qt_port::GoneMessage(settings, reason);
+    failure = qt_port::GoneMessage(settings, operation, reason);
     if (readNotifier) readNotifier->setEnabled(false);
     if (writeNotifier) writeNotifier->setEnabled(false);
   }
@@ -156,7 +156,7 @@ struct QtSerialPort::Impl {
     const int fd = static_cast<int>(serial.handle());
     pollfd ready{fd, POLLIN, 0};
     if (::poll(&ready, 1, 0) <= 0) return;
-    if (HangUpReported(ready.revents)) return MarkGone("hung up");
+    if (HangUpReported(ready.revents)) return MarkGone("reading", "the device hung up");
     char chunk[4096];
     for (;;) {
       const ssize_t count = ::read(fd, chunk, sizeof chunk);
@@ -167,7 +167,7 @@ struct QtSerialPort::Impl {
       } else if (count < 0 && errno == EINTR) {
         continue;
       } else if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-        return MarkGone(std::strerror(errno));
+        return MarkGone("reading", std::strerror(errno));
       } else {
         return;  // nothing more for now
       }
@@ -186,7 +186,7 @@ struct QtSerialPort::Impl {
       } else if (count < 0 && errno == EINTR) {
         continue;
       } else if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-        return MarkGone(std::strerror(errno));
+        return MarkGone("writing", std::strerror(errno));
       } else {
         break;  // the driver's queue is full, or output is held by XOFF
       }
@@ -206,8 +206,10 @@ struct QtSerialPort::Impl {
       pollfd wait{static_cast<int>(serial.handle()),
                   static_cast<short>(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0};
       const int result = ::poll(&wait, 1, PollTimeout(remaining));
-      if (result < 0 && errno != EINTR) MarkGone(std::strerror(errno));
-      if (result > 0 && HangUpReported(wait.revents)) MarkGone("hung up");
+      if (result < 0 && errno != EINTR) MarkGone("waiting for input", std::strerror(errno));
+      if (result > 0 && HangUpReported(wait.revents)) {
+        MarkGone("waiting for input", "the device hung up");
+      }
     }
   }
 

@@ -48,7 +48,7 @@ struct QtSerialPort::Impl {
     QObject::connect(&serial, &QSerialPort::errorOccurred, &serial,
                      [this](QSerialPort::SerialPortError error) {
                        if (isOpen && LeavesPortUnusable(error)) {
-                         MarkGone(serial.errorString().toStdString());
+                         MarkGone("using the device", serial.errorString().toStdString());
                        }
                      });
     // Received bytes reach QSerialPort inside the event loop's wait without ending it, and
@@ -85,9 +85,9 @@ struct QtSerialPort::Impl {
   // is released by the next operation, which throws, or else from the event loop: a device
   // that keeps reporting its failure must not keep waking the event loop while, say, a
   // message box is open. A port closed and opened again in the meantime is left alone.
-  void MarkGone(const std::string& reason) {
+  void MarkGone(const std::string& operation, const std::string& reason) {
     if (failure) return;
-    failure = qt_port::GoneMessage(settings, reason);
+    failure = qt_port::GoneMessage(settings, operation, reason);
     QMetaObject::invokeMethod(
         &serial,
         [this] {
@@ -176,7 +176,7 @@ void QtSerialPort::Output(std::string_view bytes) {
   impl_->CheckUsable();
   const auto size = static_cast<qint64>(bytes.size());
   if (size > 0 && impl_->serial.write(bytes.data(), size) != size) {
-    impl_->MarkGone(impl_->serial.errorString().toStdString());
+    impl_->MarkGone("writing", impl_->serial.errorString().toStdString());
   }
   impl_->SendPending();
   impl_->ThrowIfGone();

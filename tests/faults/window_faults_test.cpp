@@ -170,10 +170,16 @@ TEST(SettingsFileFaults, AFailedSaveShowsItsMessageAndChangesNeitherWindowNorFil
     ::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &full);
 
+    ::testing::internal::CaptureStderr();
     h.form->SaveSettings(path);
 
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, SIG_DFL);
+    // The file size limit cuts the captured standard error short too.
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(c.disk_fills || log.find("tarnwick: settings file " + path.toStdString() +
+                                         " not saved: ") != std::string::npos)
+        << log;
     EXPECT_EQ(h.messages.Texts(), QStringList({"An error occured while saving file " + path}));
     EXPECT_EQ(WindowBytes(h), FileBytes(kChanged));
     EXPECT_EQ(QFileInfo(blocker).isDir(), is_folder);
@@ -186,15 +192,21 @@ TEST(SettingsFileFaults, ALoadReadsEveryValueOrBringsTheDefaultsBack) {
   const QByteArray ten_mb(10 << 20, 'x');
   QByteArray with_nul = FileBytes(kChanged);
   with_nul.replace("app, v2", QByteArray("app\0v2", 6));
+  DownloadSettings long_path = kChanged;
+  long_path.FlashFile = "/" + std::string(40'000, 'p');  // beyond a line edit's usual limit
   const struct {
     const char* name;
     QByteArray bytes;  // empty: the path is a folder
     bool loads;
+    qint64 grown_to = 0;  // then made this long, with no data written (a sparse file)
   } cases[] = {
       {"a folder", {}, false},
       {"sixteen good lines, then 10 MB", FileBytes(kChanged) + ten_mb, true},
+      {"sixteen good lines, then more than sixteen values can take", FileBytes(kChanged), false,
+       static_cast<qint64>(kMaxSettingsFileBytes) + 1},
       {"10 MB on one line", ten_mb, false},
       {"a NUL byte inside a text value", with_nul, true},
+      {"a path of 40,000 characters", FileBytes(long_path), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -205,6 +217,7 @@ TEST(SettingsFileFaults, ALoadReadsEveryValueOrBringsTheDefaultsBack) {
       ASSERT_TRUE(QDir().mkpath(path));
     } else {
       Form1Harness::WriteFile(path, c.bytes);
+      ASSERT_TRUE(c.grown_to == 0 || QFile::resize(path, c.grown_to));
     }
 
     h.form->LoadSettings(path);
@@ -212,8 +225,11 @@ TEST(SettingsFileFaults, ALoadReadsEveryValueOrBringsTheDefaultsBack) {
     const QStringList failed = {"An error occured while loading file " + path +
                                 ". The default settings will be loaded instead."};
     EXPECT_EQ(h.messages.Texts(), c.loads ? QStringList() : failed);
+    qsizetype sixteen_lines = 0;
+    for (int line = 0; line < 16; ++line)
+      sixteen_lines = c.bytes.indexOf("\r\n", sixteen_lines) + 2;
     EXPECT_EQ(WindowBytes(h),
-              c.loads ? c.bytes.left(FileBytes(kChanged).size()) : FileBytes(DownloadSettings{}));
+              c.loads ? c.bytes.left(sixteen_lines) : FileBytes(DownloadSettings{}));
   }
 }
 

@@ -307,6 +307,13 @@ class FuzzedDownload {
         ++write;
       }
     }
+    // A failure gives its reason for the log, once, before its message.
+    const std::vector<std::string> reasons = log_.Only({"reason "});
+    const bool warned = std::ranges::any_of(
+        messages, [](const std::string& text) { return text.starts_with("warning "); });
+    FUZZ_CHECK(reasons.size() <= 1 && (reasons.size() == 1 || !warned),
+               "%zu reasons given; a warning shown: %d", reasons.size(), warned ? 1 : 0);
+
     // The answers the download took, in the order they were given.
     const std::size_t taken = answers_.size() - window_.answers.size();
     const bool answered_no = std::count(answers_.begin(), answers_.begin() + taken, false) > 0;

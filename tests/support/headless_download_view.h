@@ -27,6 +27,8 @@ class HeadlessDownloadView final : public DownloadView {
   DownloadSettings& Settings() { return settings_; }
   const std::vector<std::string>& Messages() const { return messages_; }
   const std::vector<std::string>& StatusTexts() const { return statusTexts_; }
+  // Why downloads failed, one entry per failure.
+  const std::vector<std::string>& Reasons() const { return reasons_; }
   bool Busy() const { return busy_; }
 
   DownloadSettings CurrentSettings() override { return settings_; }
@@ -37,6 +39,7 @@ class HeadlessDownloadView final : public DownloadView {
   void ShowVersion() override {}
   void SetLineTimerEnabled(bool enabled) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
+  void LogFailureReason(const std::string& reason) override { reasons_.push_back(reason); }
   bool AskYesNo(const std::string& text) override;
   void FocusFlashBrowseButton() override {}
   void SetControlsBusy() override { busy_ = true; }
@@ -62,6 +65,7 @@ class HeadlessDownloadView final : public DownloadView {
   std::string versionText_;
   std::vector<std::string> statusTexts_;
   std::vector<std::string> messages_;
+  std::vector<std::string> reasons_;
 };
 
 }  // namespace tarnwick::testing

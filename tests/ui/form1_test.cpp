@@ -1,5 +1,6 @@
 // The main window and its about window, driven as a user would, on a fake target.
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QLabel>
@@ -7,12 +8,19 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
+#include <regex>
 
 #include "tests/ui/form1_harness.h"
 #include "ui/frm_splash.h"
+#include "ui/qt_message_boxes.h"
 
 namespace tarnwick::testing {
 namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+// The start of a line that the program writes to standard error.
+const std::string kLogLine = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} tarnwick: )";
 
 // A started window on the default settings.
 class Form1Test : public ::testing::Test {
@@ -61,6 +69,7 @@ TEST_F(Form1Test, IsLaidOutAsDesigned) {
        "wait for Bootloader Active Character before continuing., Cancel, Status:, Idle, Info, "
        "E&xit"},
       {"Command2", "geometry", "272 88 193 33"},
+      {"Command2", "default", "true"},
       {"Command4", "geometry", "208 88 121 33"},
       {"Command4", "visible", "false"},
       {"Label14", "visible", "false"},
@@ -73,32 +82,39 @@ TEST_F(Form1Test, IsLaidOutAsDesigned) {
     EXPECT_EQ(Fact(h, name, what), QString(fact)) << name;
 }
 
-TEST_F(Form1Test, EnterAndAltDPressTheDownloadButtonEscAndEnterOnAButtonDoNot) {
+TEST_F(Form1Test, EnterPressesTheFocusedButtonElseTheDownloadButtonAsAltDDoesEscDoesNot) {
   h.Find<QLineEdit>("Text4")->setText("J");
   // With the application file ticked and no path, a press of download says so at once.
   const auto presses = [&](const char* name, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
     h.messages.texts.clear();
-    h.Find<QWidget>(name)->setFocus();
-    QTest::keyClick(h.Find<QWidget>(name), key, modifiers);
+    if (name) h.Find<QWidget>(name)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     return h.messages.Texts() == QStringList{"Select Application file to download."};
   };
-  for (const char* name : {"Text5", "Text1", "FlashCheck", "EepromCheck", "Combo2"})
+  EXPECT_TRUE(presses(nullptr, Qt::Key_Enter));  // as started, with the focus on Command2
+  for (const char* name : {"Command6", "Text5", "Text1", "FlashCheck", "EepromCheck", "Combo2"})
     EXPECT_TRUE(presses(name, Qt::Key_Return)) << name;
   EXPECT_TRUE(presses("Text4", Qt::Key_D, Qt::AltModifier));  // not "&Default All Settings"
   EXPECT_FALSE(presses("Command1", Qt::Key_Return) || presses("Text4", Qt::Key_Escape));
-  EXPECT_TRUE(h.messages.texts.isEmpty() && h.files.uses.empty());
+  EXPECT_EQ(h.files.uses,
+            QStringList{"Select File to Download, Hex Files (*.hex)|*.hex|Binary Files "
+                        "(*.bin)|*.bin, open"});       // Enter on "&Browse"
   EXPECT_EQ(h.Find<QLineEdit>("Text4")->text(), "J");  // neither typed into nor reset
 }
 
-TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAndNothingElse) {
+// A drop is a copy, also when Shift makes the file manager propose a move (after a move the
+// source deletes the file); the ten other boxes take no drop at all.
+TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAsACopyAndNothingElse) {
   // As from a file manager: the drop follows only if the box takes the drag.
-  const auto drop = [&](const char* name, const QList<QUrl>& urls) {
+  const auto drop = [&](const char* name, const QList<QUrl>& urls,
+                        Qt::DropActions offered = Qt::CopyAction, Qt::KeyboardModifiers keys = {}) {
     QMimeData data;
     urls.isEmpty() ? data.setText("/a/one.hex") : data.setUrls(urls);
-    QDragEnterEvent enter({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter({}, offered, &data, Qt::LeftButton, keys);
+    QDropEvent drop({}, offered, &data, Qt::LeftButton, keys);
     QCoreApplication::sendEvent(h.Find<QLineEdit>(name), &enter);
     if (enter.isAccepted()) QCoreApplication::sendEvent(h.Find<QLineEdit>(name), &drop);
+    EXPECT_TRUE(!drop.isAccepted() || drop.dropAction() == Qt::CopyAction) << name;
     return h.Find<QLineEdit>(name)->text();
   };
   const QList<QUrl> files = {QUrl::fromLocalFile("/a/one.hex"), QUrl::fromLocalFile("/a/two.hex")};
@@ -106,6 +122,58 @@ TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAndNothingElse) {
   EXPECT_EQ(drop("Text11", files), "/a/two.hex");
   EXPECT_EQ(drop("Text1", {QUrl("https://example.com/app.hex")}), "/a/two.hex");
   EXPECT_EQ(drop("Text1", {}), "/a/two.hex");  // a text
+  EXPECT_EQ(drop("Text1", {files[0]}, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
+            "/a/one.hex");
+  EXPECT_EQ(drop("Text11", {files[0]}, Qt::MoveAction), "/a/two.hex");
+  for (const char* name : {"Text2", "Text6", "Text12"}) {
+    const QString before = h.Find<QLineEdit>(name)->text();
+    EXPECT_EQ(drop(name, {}), before);
+    EXPECT_EQ(drop(name, files), before);
+  }
+}
+
+// The ten protocol boxes take no character beyond U+00FF, typed or pasted, yet keep one that
+// a settings file gave them; the two path boxes take any.
+TEST_F(Form1Test, ProtocolBoxesTakeOnlyCharactersOfOneByte) {
+  for (QLineEdit* box : h.form->findChildren<QLineEdit*>()) {
+    const bool path = box->objectName() == "Text1" || box->objectName() == "Text11";
+    box->setText(u"\u20AC"_s);  // the euro sign
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_End);
+    for (const QString& typed : {u"a"_s, u"\u20AC"_s, u"\u00E9"_s}) {
+      QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+      QApplication::sendEvent(box, &key);
+    }
+    QApplication::clipboard()->setText(u"x\u0100"_s);
+    box->paste();
+    EXPECT_EQ(box->text(), path ? u"\u20ACa\u20AC\u00E9x\u0100"_s : u"\u20ACa\u00E9"_s)
+        << box->objectName().toStdString();
+  }
+}
+
+// Text that looks like markup (a path holding "<b>") shows as typed, in every label of both
+// windows and in the message boxes: as markup it would be a single bold "<".
+TEST_F(Form1Test, TextThatLooksLikeMarkupShowsAsTyped) {
+  const QString typed = "<b>&lt;</b>";
+  const auto asTyped = [&](QLabel* label) {
+    return label->sizeHint().width() > label->fontMetrics().horizontalAdvance(typed) / 2;
+  };
+  frmSplash about(h.form.get());
+  for (QLabel* label : h.form->findChildren<QLabel*>() + about.findChildren<QLabel*>()) {
+    label->setText(typed);
+    EXPECT_TRUE(asTyped(label)) << label->objectName().toStdString();
+  }
+  QtMessageBoxes boxes;
+  for (const bool question : {false, true}) {
+    QTimer::singleShot(0, h.form.get(), [&] {
+      auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      EXPECT_TRUE(asTyped(box->findChild<QLabel*>("qt_msgbox_label"))) << question;
+      box->done(0);
+    });
+    question ? (void)boxes.AskYesNo(h.form.get(), "Tarnwick", typed)
+             : boxes.Show(h.form.get(), "Tarnwick", typed, MessageIcon::None);
+  }
 }
 
 TEST_F(Form1Test, EveryBoxSelectsItsWholeTextWhenItGetsTheFocus) {
@@ -170,13 +238,14 @@ TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
     const char* message;                         // the one message shown, if any
     const char* version;  // Label16 afterwards; the handshake names it, so the target was reached
     bool escape = false;  // Esc pressed at the first write
+    const char* reason = nullptr;  // written to standard error
   } endings[] = {
       {"success", [](Form1Harness&) {}, "Flash & EEPROM Files successfully downloaded.",
        "BootLoader Version: 1.41"},
       {"no path", [](Form1Harness& h) { h.Find<QLineEdit>("Text1")->clear(); },
        "Select Application file to download.", ""},
       {"no port", [](Form1Harness& h) { h.port.failOpen = true; },
-       "Error encountered while accessing the com port.", ""},
+       "Error encountered while accessing the com port.", "", false, "no such port"},
       {"no response", [](Form1Harness& h) { h.port.readyReply = ""; },
        "No response from target bootloader.", "BootLoader Version: "},
       {"a checksum error answered No", [](Form1Harness& h) { h.port.lineReply = "-"; },
@@ -207,8 +276,13 @@ TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
         if (e.escape) QTimer::singleShot(0, h.form.get(), esc);
       };
 
+      ::testing::internal::CaptureStderr();
       h.Find<QPushButton>("Command2")->click();
 
+      const std::string log = ::testing::internal::GetCapturedStderr();
+      EXPECT_TRUE(e.reason ? std::regex_search(log, std::regex(kLogLine + e.reason + "\n"))
+                           : log.find("tarnwick: ") == std::string::npos)
+          << log;
       EXPECT_EQ(busy, *e.version ? "usable: Command4; hidden: Command6 Command2" : QString());
       EXPECT_EQ(h.messages.Texts(), e.message ? QStringList{e.message} : QStringList());
       EXPECT_EQ(Face(h), idle);
@@ -270,7 +344,7 @@ TEST(Form1, MenusDuringADownload) {
 
 // No file, a file that is no settings file, and a program folder that cannot be written (a
 // plain file there): a message, then the defaults, which the exit writes to the file, in the
-// configuration folder in the last case.
+// configuration folder in the last case. A file that was there is first kept beside it.
 TEST(Form1Settings, WithoutAGoodFileAtStartTheDefaultsComeAndTheExitWritesThem) {
   for (int start = 0; start < 3; ++start) {
     SCOPED_TRACE(start);
@@ -279,12 +353,20 @@ TEST(Form1Settings, WithoutAGoodFileAtStartTheDefaultsComeAndTheExitWritesThem) 
     if (start == 1) h.WriteHexFile("program/tarnwick.txt", 2);
     if (start == 2) QDir(h.ProgramFolder()).removeRecursively();
     if (start == 2) Form1Harness::WriteFile(h.ProgramFolder(), {});
+    const QByteArray before = Form1Harness::ReadFile(path);
+    ::testing::internal::CaptureStderr();
     h.Start();
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::regex_search(log, std::regex(kLogLine + "settings file .+ not loaded: .+\n")))
+        << log;
+    EXPECT_NE(log.find(path.toStdString()), std::string::npos);
     EXPECT_EQ(h.messages.Texts(), QStringList{"An error occured while loading file " + path +
                                               ". The default settings will be loaded instead."});
     h.Find<QPushButton>("Command3")->click();
     Form1Harness::WriteSettingsFile(h.PathIn("defaults.txt"), {});
     EXPECT_EQ(Form1Harness::ReadFile(path), Form1Harness::ReadFile(h.PathIn("defaults.txt")));
+    EXPECT_EQ(QFile::exists(path + ".bak"), !before.isEmpty());
+    EXPECT_EQ(Form1Harness::ReadFile(path + ".bak"), before);
     EXPECT_EQ(h.endProgramCalls, 1);
   }
 }

@@ -201,6 +201,14 @@ TEST(Download, EachCaseSendsItsLinesShowsItsMessagesAndClosesWhatItOpened) {
     EXPECT_EQ(rig.log.Only({"busy", "disable eeprom", "message", "warning", "ask", "close", "idle",
                             "focus"}),
               c.steps);
+    // Each failure gives its reason, once; a file that did not open is named with the cause.
+    const Texts reasons = rig.log.With("reason ");
+    EXPECT_EQ(reasons.size(), rig.log.Only({"warning"}).size());
+    for (std::string file : rig.log.With("warning Error opening ")) {
+      file.pop_back();  // the full stop
+      EXPECT_TRUE(!reasons.empty() && reasons.back().starts_with(file + " cannot be opened: "))
+          << ::testing::PrintToString(reasons);
+    }
     EXPECT_FALSE(rig.target.open);
     const Texts timer3 = rig.log.Only({"timer3"});
     EXPECT_TRUE(timer3.empty() || timer3.back() == "timer3 off");  // no count into a hidden label

@@ -56,6 +56,7 @@ class FakeView final : public DownloadView {
   void ShowMessage(const std::string& text, MessageIcon icon) override {
     Record((icon == MessageIcon::Exclamation ? "warning " : "message ") + text);
   }
+  void LogFailureReason(const std::string& reason) override { Record("reason " + reason); }
   bool AskYesNo(const std::string& text) override {
     Record("ask " + text);
     const bool yes = answers.empty() || answers.front();

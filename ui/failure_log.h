@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnwick {
+
+// Writes why something failed to standard error, as one line: the local time to the
+// millisecond, the program's name and `reason`. The message boxes keep their fixed texts; a
+// user who starts Tarnwick from a terminal sees the device, the file and the system's own
+// words here.
+void LogFailureReason(const QString& reason);
+
+}  // namespace tarnwick

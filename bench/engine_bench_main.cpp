@@ -38,8 +38,9 @@ int Run(std::string_view scenario, const std::string& device, const std::string&
   } else {
     const std::chrono::milliseconds whole(std::stoi(argument) * 1000);
     CpuStretches stretches(whole);
-    // Cancel a little after the last reading, so that the cancel's own work is not in it.
-    QTimer::singleShot(whole + std::chrono::milliseconds(300),
+    // Cancel a little after the last reading, so that the cancel's own work is not in it. A
+    // precise timer: a coarse one may fire 5 % early, a second and a half before that reading.
+    QTimer::singleShot(whole + std::chrono::milliseconds(300), Qt::PreciseTimer,
                        [&] { engine.downloader.Command4_Click(); });
     RunDownload(engine);
     stretches.Report();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,6 +64,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
 ChildProcess::~ChildProcess() {
   CloseInput();
   if (output_ >= 0) close(output_);
+  // Only when it is still running, that is when a run was given up half-way.
+  Terminate();
   Wait();
 }
 
@@ -101,6 +104,10 @@ void ChildProcess::PinToCpu(int cpu) {
 void ChildProcess::CloseInput() {
   if (input_ >= 0) close(input_);
   input_ = -1;
+}
+
+void ChildProcess::Terminate() {
+  if (pid_ > 0) kill(pid_, SIGTERM);
 }
 
 int ChildProcess::Wait() {

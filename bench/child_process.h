@@ -21,6 +21,8 @@ class ChildProcess {
   // when no more output came for `timeoutMs` (never, when negative).
   bool ReadLine(std::string& line, int timeoutMs = -1);
   void CloseInput();
+  // Asks it to end (SIGTERM).
+  void Terminate();
   // Keeps it on one CPU from now on.
   void PinToCpu(int cpu);
   // Waits for it to end; its exit status, or 128 + the signal that ended it.

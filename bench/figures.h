@@ -8,18 +8,45 @@
 
 namespace tarnwick::bench {
 
-// The "key=value" lines that one benchmark process printed, by key.
+// The "key=value" lines that the processes of one scenario printed, by key; the target's keys
+// start with "target.".
 using Figures = std::map<std::string, std::string, std::less<>>;
 
 // Adds one printed line under `prefix` + key; a line without '=' is not a figure.
 void AddFigureLine(Figures& figures, std::string_view line, std::string_view prefix = {});
 
-// The figure as a number; nullopt when it is missing or not a number.
-std::optional<double> Number(const Figures& figures, std::string_view key);
-
 // Of several runs of one scenario, the one whose `key` is the median (the lower middle of
 // an even count), with the smallest and largest `key` of all runs added as `key` + ".min"
 // and ".max". Runs without the figure are left out; none at all gives no figures.
 Figures MedianRun(std::vector<Figures> runs, std::string_view key);
+
+// A figure, or one computed from others; nullopt when one it rests on is missing, so that a
+// scenario that did not run shows as "-" rather than as a misleading 0.
+using Optional = std::optional<double>;
+
+// The figure as a number; nullopt when it is missing or not a number.
+Optional Number(const Figures& figures, std::string_view key);
+Optional Scaled(const Figures& figures, std::string_view key, double scale);
+// (a - b) * scale.
+Optional Minus(Optional a, Optional b, double scale = 1);
+// a / b * scale; nullopt also when b is not above 0.
+Optional Quotient(Optional a, Optional b, double scale = 1);
+
+// From the first byte of the first record to the verdict on the last, at the target.
+Optional TransferSeconds(const Figures& f);
+// The same for the fastest of several rounds, the one least disturbed by other work on the
+// machine; the transfer itself when there was one round.
+Optional FastestTransferSeconds(const Figures& f);
+Optional LinesPerSecond(const Figures& f);
+// The download's own CPU where the host reports it apart from its start-up.
+Optional DownloadCpuSeconds(const Figures& f);
+Optional CpuPerLineMicroseconds(const Figures& f);
+// From the start of the download to its end, at the host.
+Optional DownloadSeconds(const Figures& f);
+// A share of one core in percent: the download's CPU over its wall time, and the same for
+// the first and the last stretch of a long wait.
+Optional WaitCorePercent(const Figures& f);
+Optional FirstStretchCorePercent(const Figures& f);
+Optional LastStretchCorePercent(const Figures& f);
 
 }  // namespace tarnwick::bench

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "bench/cpu_timeline.h"
+#include "bench/cpu_stretches.h"
 #include "bench/measure.h"
 
 namespace tarnwick::bench {
@@ -81,10 +81,10 @@ std::string ReadUntilAny(int fd, std::string_view wanted) {
   return received;
 }
 
-int Transfer(const char* port, const char* path) {
-  std::int64_t startNs = MonotonicNanoseconds();
+// Sends the jump command and start sequence until the ready character comes, then every
+// non-empty line of the file, each up to three times until a verdict accepts it.
+void SendFile(const char* port, const char* path) {
   int fd = OpenLine(port);
-
   bool ready = false;
   for (int request = 0; request < 3 && !ready; ++request) {
     WriteAll(fd, "$@&$");
@@ -94,8 +94,6 @@ int Transfer(const char* port, const char* path) {
 
   std::ifstream file(path, std::ios::binary);
   if (!file) throw std::runtime_error("cannot open the file");
-  std::int64_t linesSent = 0;
-  std::int64_t linesFailed = 0;
   std::string line;
   while (std::getline(file, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -103,47 +101,26 @@ int Transfer(const char* port, const char* path) {
     bool accepted = false;
     for (int send = 0; send < 3 && !accepted; ++send) {
       WriteAll(fd, line);
-      ++linesSent;
       accepted = ReadUntilAny(fd, "~-%#@").find_first_of("~#@") != std::string::npos;
     }
-    if (!accepted) ++linesFailed;
   }
   close(fd);
-  std::int64_t endNs = MonotonicNanoseconds();
-
-  ReportFigure("download_start_ns", startNs);
-  ReportFigure("download_end_ns", endNs);
-  ReportFigure("lines_sent", linesSent);
-  ReportFigure("lines_failed", linesFailed);
-  ReportFigure("cpu_s", ProcessCpuSeconds());
-  ReportFigure("maxrss_kb", std::int64_t{PeakResidentKilobytes()});
-  return 0;
 }
 
-int Noise(const char* port, int seconds) {
-  using std::chrono::milliseconds;
+// Requests readiness for `seconds` against a target that streams noise: any input at all ends
+// a wait, and the next request follows.
+void RequestThroughNoise(const char* port, int seconds) {
   int fd = OpenLine(port);
-  const milliseconds whole(seconds * 1000);
-  const milliseconds third = whole / 3;
-  std::int64_t startNs = MonotonicNanoseconds();
-  CpuTimeline timeline({milliseconds(0), third, whole - third, whole});
-  std::int64_t endNs = startNs + std::chrono::nanoseconds(whole).count();
+  const std::chrono::milliseconds whole(seconds * 1000);
+  CpuStretches stretches(whole);
+  std::int64_t endNs = MonotonicNanoseconds() + std::chrono::nanoseconds(whole).count();
   bool ready = false;
   while (MonotonicNanoseconds() < endNs && !ready) {
     WriteAll(fd, "$@&$");
-    // Any input at all ends the wait, and the next request follows.
     ready = ReadPending(fd, kVerdictTimeoutMs).find('?') != std::string::npos;
   }
-  auto cpu = timeline.Readings();
+  stretches.Report();
   close(fd);
-  ReportFigure("download_start_ns", startNs);
-  ReportFigure("download_end_ns", MonotonicNanoseconds());
-  ReportFigure("download_cpu_s", cpu.back() - cpu.front());
-  ReportFigure("window_s", double(third.count()) / 1000);
-  ReportFigure("cpu_first_window_s", cpu[1] - cpu[0]);
-  ReportFigure("cpu_last_window_s", cpu[3] - cpu[2]);
-  ReportFigure("cpu_s", ProcessCpuSeconds());
-  return 0;
 }
 
 }  // namespace
@@ -156,8 +133,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    if (mode == "noise") return tarnwick::bench::Noise(argv[2], std::stoi(argv[3]));
-    return tarnwick::bench::Transfer(argv[2], argv[3]);
+    using namespace tarnwick::bench;
+    ReportDownload([&] {
+      if (mode == "noise") RequestThroughNoise(argv[2], std::stoi(argv[3]));
+      if (mode == "transfer") SendFile(argv[2], argv[3]);
+    });
+    ReportProcess();
+    return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "tarnwick_bench_reference: %s\n", error.what());
     return 1;

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bench_settings.h"
 #include "bench/measure.h"
 #include "core/settings/settings_file.h"
 #include "platform/qt/qt_serial_port.h"
@@ -44,13 +45,8 @@ class NoFileChooser final : public FileChooser {
 };
 
 void WriteSettingsFile(const QString& folder, const std::string& applicationFile) {
-  DownloadSettings settings;
-  settings.BaudIndex = 9;  // 115200 baud
-  settings.FlashSelected = 1;
-  settings.FlashFile = applicationFile;
-  settings.EepromSelected = 0;
   std::ofstream out((folder + "/tarnwick.txt").toStdString(), std::ios::binary);
-  WriteSettings(out, settings);
+  WriteSettings(out, ApplicationOnly(applicationFile));
 }
 
 int Run(QApplication& app, const std::string& device, const std::string& file) {
@@ -83,17 +79,12 @@ int Run(QApplication& app, const std::string& device, const std::string& file) {
       app.exit(1);
       return;
     }
-    double cpuBefore = ProcessCpuSeconds();
-    ReportFigure("download_start_ns", MonotonicNanoseconds());
-    button->click();
-    ReportFigure("download_end_ns", MonotonicNanoseconds());
-    ReportFigure("download_cpu_s", ProcessCpuSeconds() - cpuBefore);
+    ReportDownload([button] { button->click(); });
     ReportText("outcome", messages.last);
     app.quit();
   });
   if (app.exec() != 0) return 1;
-  ReportFigure("cpu_s", ProcessCpuSeconds());
-  ReportFigure("maxrss_kb", std::int64_t{PeakResidentKilobytes()});
+  ReportProcess();
   return 0;
 }
 

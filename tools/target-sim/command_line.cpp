@@ -131,6 +131,8 @@ const std::vector<Option>& Options() {
       {"--checksum-error-char", true, Characters(&PC::checksumError)},
       {"--file-errors-char", true, Characters(&PC::fileErrors)},
       {"--file-ok-char", true, Characters(&PC::fileOk)},
+      {"--noise-every-ms", true, Millis(&SimConfig::noiseEvery)},
+      {"--timestamps", true, Text(&SimConfig::timestampsPath)},
   };
   return options;
 }
@@ -211,6 +213,10 @@ A simulated bootloader target on a pseudo-terminal. Prints the slave's path on o
                               (at 200 bytes per second unless --noise gives a rate)
 Line numbers count the records of each file from 1; a record sent again keeps its number.
 The line-fault options may be repeated.
+
+For benchmarks:
+  --noise-every-ms N          send the noise in batches every N ms (default 5 to 50 by the rate)
+  --timestamps FILE           at the end, write when each read came in and each write went out
 
 Protocol characters (defaults in brackets; \xHH gives any byte):
   --jump-command [$]  --active-char [^]  --start-sequence [@&$]  --ready-char [?]

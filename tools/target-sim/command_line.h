@@ -22,6 +22,10 @@ struct SimConfig {
   bool noiseAfterActive = false;  // hold the noise back until the active character went out
   std::chrono::milliseconds replyByteGap{0};      // replies go out one byte at a time, this apart
   std::optional<std::chrono::seconds> exitAfter;  // safety net for tests
+  // For benchmarks: the spacing of the noise's batches (unset: chosen by the rate), and the
+  // file for the moments of every read and write (empty: none are kept).
+  std::optional<std::chrono::milliseconds> noiseEvery;
+  std::string timestampsPath;
 };
 
 struct CommandLine {

@@ -18,11 +18,13 @@ constexpr std::size_t kNoiseBacklogLimit = 4096;
 
 }  // namespace
 
-SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log)
+SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log,
+                     TrafficTimes& times)
     : config_(config),
       masterFd_(masterFd),
       stopFd_(stopFd),
       log_(log),
+      times_(times),
       protocol_(config.behaviour) {
   protocol_.SetNoteSink([this](const std::string& note) { log_.Event(note); });
   if (config_.resetAfter) resetAt_ = start_ + *config_.resetAfter;
@@ -34,6 +36,7 @@ SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& 
     const auto perByte = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(1.0 / config_.noiseBytesPerSecond));
     noiseInterval_ = std::clamp<Clock::duration>(perByte, milliseconds{5}, milliseconds{50});
+    if (config_.noiseEvery) noiseInterval_ = *config_.noiseEvery;
     noiseRunning_ = !config_.noiseAfterActive;
     lastNoise_ = start_;
   }
@@ -63,6 +66,7 @@ bool SimRunner::ReadFromHost(Clock::time_point now) {
   const ssize_t count = read(masterFd_, buffer, sizeof buffer);
   if (count > 0) {
     const std::string_view bytes(buffer, static_cast<std::size_t>(count));
+    times_.Received(bytes);
     log_.Received(bytes);
     Schedule(protocol_.Receive(bytes), now);
     return true;
@@ -127,6 +131,7 @@ bool SimRunner::WriteDueOutput(Clock::time_point now) {
     std::perror("target-sim: write");
     return false;
   }
+  times_.Sent(std::string_view(unwritten_).substr(0, static_cast<std::size_t>(written)));
   log_.Sent(std::string_view(unwritten_).substr(0, static_cast<std::size_t>(written)));
   unwritten_.erase(0, static_cast<std::size_t>(written));
   return true;

@@ -10,6 +10,7 @@
 #include "tools/target-sim/noise_source.h"
 #include "tools/target-sim/sim_log.h"
 #include "tools/target-sim/target_protocol.h"
+#include "tools/target-sim/traffic_times.h"
 
 namespace tarnwick::sim {
 
@@ -19,7 +20,7 @@ namespace tarnwick::sim {
 class SimRunner {
  public:
   // `stopFd` becomes readable when the simulator is asked to end (the signal handler's pipe).
-  SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log);
+  SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log, TrafficTimes& times);
 
   // Runs until asked to stop or until the configured end; 0, or 1 after a device failure.
   int Run();
@@ -37,6 +38,7 @@ class SimRunner {
   int masterFd_;
   int stopFd_;
   SimLog& log_;
+  TrafficTimes& times_;
   TargetProtocol protocol_;
 
   std::multimap<Clock::time_point, std::string> scheduled_;  // equal times keep their order

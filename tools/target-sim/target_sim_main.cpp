@@ -13,6 +13,7 @@
 #include "tools/target-sim/pseudo_terminal.h"
 #include "tools/target-sim/sim_log.h"
 #include "tools/target-sim/sim_runner.h"
+#include "tools/target-sim/traffic_times.h"
 
 namespace {
 
@@ -71,6 +72,12 @@ int main(int argc, char** argv) {
   std::printf("%s\n", terminal.slavePath().c_str());
   std::fflush(stdout);
 
-  SimRunner runner(config, terminal.masterFd(), stopPipe[0], log);
-  return runner.Run();
+  TrafficTimes times(config.timestampsPath);
+  SimRunner runner(config, terminal.masterFd(), stopPipe[0], log, times);
+  const int status = runner.Run();
+  if (!times.Save()) {
+    std::perror(("target-sim: " + config.timestampsPath).c_str());
+    return 1;
+  }
+  return status;
 }

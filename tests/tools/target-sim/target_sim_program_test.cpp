@@ -7,11 +7,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
 #include "tools/target-sim/hex_records.h"
 #include "tools/target-sim/sim_log.h"
+#include "tools/target-sim/traffic_times.h"
 
 namespace tarnwick::sim {
 namespace {
@@ -36,14 +38,19 @@ std::string Session(const std::string& port, const std::string& bytes, std::size
 TEST(TargetSimProgramTest, ServesHostSessionsThroughItsLinkAndLogsWhatItReceived) {
   const auto dir = std::filesystem::path(testing::TempDir()) / ("sim" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
-  const std::string link = dir / "com1", log = dir / "sim.log";
+  const std::string link = dir / "com1", log = dir / "sim.log", times = dir / "times";
+  const auto now = [] {
+    const auto sinceBoot = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceBoot).count();
+  };
+  const auto before = now();
   int out[2];
   ASSERT_EQ(::pipe(out), 0);
   const pid_t sim = ::fork();
   if (sim == 0) {
     ::dup2(out[1], STDOUT_FILENO);
     ::execl(TARGET_SIM_PATH, "target-sim", "--link", link.c_str(), "--log", log.c_str(),
-            "--exit-after-seconds", "120", nullptr);
+            "--timestamps", times.c_str(), "--exit-after-seconds", "120", nullptr);
     ::_exit(127);
   }
   ::close(out[1]);
@@ -65,6 +72,17 @@ TEST(TargetSimProgramTest, ServesHostSessionsThroughItsLinkAndLogsWhatItReceived
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_FALSE(std::filesystem::is_symlink(link)) << "the link goes with the simulator";
   EXPECT_EQ(ReadReceivedBytes(log), "$@&$@&$" + file);
+  // The moments of every read and write, in order, on the clock this process reads too.
+  std::string received, sent;
+  auto last = before;
+  for (const TrafficEvent& event : ReadTrafficTimes(times)) {
+    (event.sent ? sent : received) += event.bytes;
+    EXPECT_LE(last, event.ns);
+    last = event.ns;
+  }
+  EXPECT_LE(last, now());
+  EXPECT_EQ(received, "$@&$@&$" + file);
+  EXPECT_EQ(sent, "^?V1.30?V1.30~~~@");
   ::fclose(printed);
   std::filesystem::remove_all(dir);
 }

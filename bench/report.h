@@ -17,7 +17,7 @@ struct BenchResults {
   Figures referenceNoise;  // the plain C++ loop against the same noise
 };
 
-// The table of figures, the ratios to the reference, and the goals met or missed.
+// The table of figures, the comparisons with the reference, and the goals met or missed.
 void PrintReport(const BenchResults& results, std::FILE* out);
 
 }  // namespace tarnwick::bench

@@ -24,7 +24,7 @@ using Engine = testing::PtyDownload;
 
 // One jump-mode download, with the figures that every scenario reports.
 void RunDownload(Engine& engine) {
-  ReportDownload([&] { engine.downloader.Command2_Click(); });
+  ReportDownload([&] { engine.downloader.Start(Mode::kJump); });
   const auto& messages = engine.view.Messages();
   ReportText("outcome", messages.empty() ? "no message, status " + engine.view.StatusTexts().back()
                                          : messages.back());
@@ -41,7 +41,7 @@ int Run(std::string_view scenario, const std::string& device, const std::string&
     // Cancel a little after the last reading, so that the cancel's own work is not in it. A
     // precise timer: a coarse one may fire 5 % early, a second and a half before that reading.
     QTimer::singleShot(whole + std::chrono::milliseconds(300), Qt::PreciseTimer,
-                       [&] { engine.downloader.Command4_Click(); });
+                       [&] { engine.downloader.Cancel(); });
     RunDownload(engine);
     stretches.Report();
   }

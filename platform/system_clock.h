@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/clock.h"
+#include "core/download/clock.h"
 
 namespace tarnwick {
 

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "core/download/downloader.h"
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 #include "ui/auto_select.h"
 #include "ui/form1_download_view.h"
 #include "ui/form1_keyboard.h"
@@ -46,8 +46,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
   ShowLabelsAsPlainText(*this);
   ApplyTextBoxRules(*ui_);
 
-  view_ = std::make_unique<Form1DownloadView>(*this, *ui_, state_, *Timer3, services_.messages);
-  downloader_ = std::make_unique<Downloader>(state_, services_.port, services_.clock, *view_);
+  view_ = std::make_unique<Form1DownloadView>(*this, *ui_, *Timer3, services_.messages);
+  downloader_ = std::make_unique<Downloader>(services_.port, services_.clock, *view_);
   keyboard_ = std::make_unique<Form1Keyboard>(*this, *ui_);
   if (services_.describePort) {
     ui_->Combo1->SetDescriber(services_.describePort);
@@ -129,7 +129,7 @@ void Form1::ShowSplash() {
 }
 
 void Form1::Timer1_Timer() {
-  downloader_->Timer1_Timer();
+  downloader_->OnTick();
 }
 
 void Form1::Timer2_Timer() {
@@ -140,13 +140,13 @@ void Form1::Timer2_Timer() {
 }
 
 void Form1::Timer3_Timer() {
-  downloader_->Timer3_Timer();
+  downloader_->OnSecond();
 }
 
-void Form1::RunDownload(std::int16_t WaitForBootloader) {
+void Form1::RunDownload(Mode mode) {
   if (downloadRunning_) return;
   downloadRunning_ = true;
-  downloader_->DownloadFiles(WaitForBootloader);
+  downloader_->Start(mode);
   downloadRunning_ = false;
   if (exitPending_) FinishExit();
 }
@@ -164,7 +164,7 @@ void Form1::CancelDownloadForExit() {
   // and left to unwind; RunDownload finishes the exit when it has returned, so the port is
   // closed and the settings saved after the download let go of them.
   exitPending_ = true;
-  state_.CancelRequested = true;
+  downloader_->Cancel();
   view_->SetClosing(true);
 }
 

@@ -6,7 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "core/download/download_state.h"
+#include "core/download/downloader.h"
 #include "ui/form1_services.h"
 
 class QMimeData;
@@ -18,7 +18,6 @@ class Form1;
 
 namespace tarnwick {
 
-class Downloader;
 class Form1DownloadView;
 class Form1Keyboard;
 class frmSplash;
@@ -75,7 +74,7 @@ class Form1 : public QMainWindow {
   // bytes in "<file>.bak". False, with the reason, when the copy cannot be made.
   bool KeepDamagedSettingsFile(const QString& path, QString& failure);
   void ShowSplash();
-  void RunDownload(std::int16_t WaitForBootloader);
+  void RunDownload(Mode mode);
   void ExitProgram();
   void CancelDownloadForExit();
   void FinishExit();
@@ -83,7 +82,6 @@ class Form1 : public QMainWindow {
   Form1Services services_;
   std::unique_ptr<Ui::Form1> ui_;
   QString settingsFolder_;
-  DownloadState state_;
   QTimer* Timer1;
   QTimer* Timer2;
   QTimer* Timer3;

@@ -19,9 +19,9 @@ void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
 
 }  // namespace
 
-Form1DownloadView::Form1DownloadView(QWidget& window, Ui::Form1& ui, DownloadState& state,
-                                     QTimer& Timer3, MessageBoxes& messages)
-    : window_(window), ui_(ui), state_(state), timer3_(Timer3), messages_(messages) {}
+Form1DownloadView::Form1DownloadView(QWidget& window, Ui::Form1& ui, QTimer& Timer3,
+                                     MessageBoxes& messages)
+    : window_(window), ui_(ui), timer3_(Timer3), messages_(messages) {}
 
 DownloadSettings Form1DownloadView::CurrentSettings() {
   return ReadSettingsFromControls(ui_);
@@ -80,7 +80,6 @@ void Form1DownloadView::SetControlsBusy() {
               ui_.Text8, ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
              false);
   ui_.Label2->setText(QString());
-  state_.CancelRequested = false;
   // Cancel takes the download buttons' place: raised before they are hidden, so that it is
   // in front at every moment.
   ui_.Command4->setVisible(true);

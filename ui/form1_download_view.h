@@ -19,8 +19,7 @@ class MessageBoxes;
 // the status strip, Timer3, the message boxes, the busy and idle faces, and the event pump.
 class Form1DownloadView final : public DownloadView {
  public:
-  Form1DownloadView(QWidget& window, Ui::Form1& ui, DownloadState& state, QTimer& Timer3,
-                    MessageBoxes& messages);
+  Form1DownloadView(QWidget& window, Ui::Form1& ui, QTimer& Timer3, MessageBoxes& messages);
 
   // Set while the window closes during a download: the download is cancelled and unwinds,
   // so it shows nothing more, every question is answered No, and the pump stops waiting.
@@ -47,7 +46,6 @@ class Form1DownloadView final : public DownloadView {
  private:
   QWidget& window_;
   Ui::Form1& ui_;
-  DownloadState& state_;
   QTimer& timer3_;
   MessageBoxes& messages_;
   bool closing_ = false;

@@ -21,15 +21,15 @@ const QString kTextFilesFilter = QStringLiteral("Text Files (*.txt)|*.txt");
 }  // namespace
 
 void Form1::Command2_Click() {
-  RunDownload(0);
+  RunDownload(Mode::kJump);
 }
 
 void Form1::Command6_Click() {
-  RunDownload(1);
+  RunDownload(Mode::kWait);
 }
 
 void Form1::Command4_Click() {
-  downloader_->Command4_Click();
+  downloader_->Cancel();
 }
 
 void Form1::Command1_Click() {

@@ -29,24 +29,27 @@ bool PathMissing(const std::string& path) {
 
 }  // namespace
 
-void DownloadRun::Run(std::int16_t WaitForBootloader) {
+DownloadResult DownloadRun::Run(Mode mode) {
   try {
     scope_ = FailureScope::kPortSetUp;
-    if (!SelectionPasses() || !ProtocolSettingsSendable()) return;
+    if (!SelectionPasses() || !ProtocolSettingsSendable()) return result_;
     view_.SetControlsBusy();
     state_.CancelRequested = false;
     view_.SetStatusText("Initializing the com port");
     SetUpPort();
 
     scope_ = FailureScope::kRunning;
-    Flow flow = Handshake(WaitForBootloader);
+    // Every ending from here on says what it was; one that does not is a Cancel or a No.
+    result_ = DownloadResult::kStopped;
+    Flow flow = Handshake(mode);
     if (flow == Flow::kGoOn) flow = SendSelectedFiles();
     if (flow != Flow::kEnded) Cleanup();
   } catch (const std::exception& error) {
-    ReactToFailure(error.what());
+    ReactToFailure(&error);
   } catch (...) {
-    ReactToFailure("an unknown failure");
+    ReactToFailure(nullptr);
   }
+  return result_;
 }
 
 bool DownloadRun::SelectionPasses() {
@@ -55,8 +58,9 @@ bool DownloadRun::SelectionPasses() {
   const bool eeprom = settings.EepromSelected != 0;
 
   // The EEPROM file always goes first, so FileStage names it whenever it is ticked.
-  state_.FileStage = eeprom ? 1 : (flash ? 2 : 0);
-  FileSelection = static_cast<std::int16_t>((flash ? 1 : 0) + (eeprom ? 2 : 0));
+  state_.Stage = eeprom ? FileStage::kEeprom : (flash ? FileStage::kApplication : FileStage::kNone);
+  FileSelection = eeprom ? (flash ? Selection::kBoth : Selection::kEeprom)
+                         : (flash ? Selection::kFlash : Selection::kNone);
   FlashPending = flash;
 
   const char* missing = nullptr;
@@ -66,6 +70,8 @@ bool DownloadRun::SelectionPasses() {
     missing = "Select EEPROM file to download.";
   }
   if (missing == nullptr) return true;
+
+  result_ = DownloadResult::kFileNotChosen;
 
   view_.ShowMessage(missing, MessageIcon::None);
   // The application file's Browse button is where a user starts choosing files.
@@ -78,6 +84,7 @@ bool DownloadRun::SelectionPasses() {
 bool DownloadRun::ProtocolSettingsSendable() {
   const std::optional<std::string> label = FirstUnsendableSetting(view_.CurrentSettings());
   if (!label) return true;
+  result_ = DownloadResult::kUnsendableSetting;
   view_.ShowMessage("The " + *label + " setting holds a character that cannot be sent as one byte.",
                     MessageIcon::None);
   return false;

@@ -2,19 +2,22 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <string>
 
+#include "core/download/clock.h"
 #include "core/download/download_file.h"
+#include "core/download/download_result.h"
 #include "core/download/download_state.h"
 #include "core/download/download_view.h"
+#include "core/download/downloader.h"
 #include "core/download/failure_scope.h"
 #include "core/download/received_text.h"
-#include "platform/clock.h"
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 
 namespace tarnwick {
 
-// One call of DownloadFiles: the values that live for one download and its phases, run in a
+// One download: the values that live for one download and its phases, run in a
 // fixed order: selection check, busy, port set-up, handshake, version gate, the stages, the
 // outcome and the cleanup. It reaches the world only through the port, the clock and the
 // view, and no failure leaves it: each ends in the reaction of the active failure scope.
@@ -23,13 +26,14 @@ class DownloadRun {
   DownloadRun(DownloadState& state, SerialPort& port, Clock& clock, DownloadView& view)
       : state_(state), port_(port), clock_(clock), view_(view) {}
 
-  void Run(std::int16_t WaitForBootloader);
+  DownloadResult Run(Mode mode);
 
  private:
   // How a phase hands on: to the next phase, to the cleanup (no ready answer, cancel, No to
   // a prompt, after the outcome), or nowhere because it has ended the download itself.
   enum class Flow { kGoOn, kCleanup, kEnded };
-  enum class FileKind { kEeprom, kApplication };
+  // Which files are ticked.
+  enum class Selection { kNone, kFlash, kEeprom, kBoth };
 
   // The five verdict characters, read once per file after its counting pass.
   struct VerdictSettings {
@@ -49,7 +53,7 @@ class DownloadRun {
   void AwaitInputOrEvents(std::chrono::milliseconds most);
 
   // Handshake (handshake.cpp).
-  Flow Handshake(std::int16_t WaitForBootloader);
+  Flow Handshake(Mode mode);
   Flow RequestReadyInJumpMode();
   Flow AwaitActiveCharacter();
   Flow RequestReadyInWaitMode();
@@ -65,8 +69,8 @@ class DownloadRun {
   // Version gate, stages and line loop (transfer.cpp).
   Flow SendSelectedFiles();
   void RefuseEeprom();
-  Flow SendFile(FileKind kind);
-  void OpenDownloadFile(FileKind kind);
+  Flow SendFile(FileStage stage);
+  void OpenDownloadFile(FileStage stage);
   void CountLines();
   Flow SendLines();
 
@@ -86,7 +90,7 @@ class DownloadRun {
   void EndWithoutFile() noexcept;
 
   // Failure reactions (failure_scope.cpp).
-  void ReactToFailure(const std::string& reason) noexcept;
+  void ReactToFailure(const std::exception* error) noexcept;
   void SetControlsIdleSafely() noexcept;
 
   DownloadState& state_;
@@ -102,8 +106,9 @@ class DownloadRun {
   DownloadFile file_;
   VerdictSettings verdicts_;
 
-  std::int16_t FileSelection = 0;  // 0 none, 1 application only, 2 EEPROM only, 3 both
-  bool FlashPending = false;       // the application file is ticked and not begun yet
+  DownloadResult result_ = DownloadResult::kOtherFailure;
+  Selection FileSelection = Selection::kNone;
+  bool FlashPending = false;  // the application file is ticked and not begun yet
   ReceivedTextBuffer ReceivedText;
   std::int16_t HandshakeTries = 0;
   float BootloaderVersion = 0.0f;

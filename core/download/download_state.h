@@ -4,14 +4,18 @@
 
 namespace tarnwick {
 
-// The form-level download variables: they belong to the main window, live as long as it
-// does, and keep their values between downloads.
+// Which file a download is at: none yet, the EEPROM file, or the application (flash) file.
+enum class FileStage { kNone, kEeprom, kApplication };
+
+// The engine's own variables that outlive one download: they live as long as the engine
+// (and so the window) does and keep their values between downloads. Only the engine writes
+// them; the window reads them, for example to show the lines remaining.
 struct DownloadState {
   std::int16_t LineCount = 0;
   std::int16_t TotalLines = 0;
   bool CancelRequested = false;
   std::int16_t TickCount = 0;
-  std::int16_t FileStage = 0;  // 0 no file, 1 the EEPROM file, 2 the application file
+  FileStage Stage = FileStage::kNone;
 };
 
 }  // namespace tarnwick

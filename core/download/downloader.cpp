@@ -6,32 +6,31 @@
 
 namespace tarnwick {
 
-void Downloader::Command4_Click() {
+void Downloader::Cancel() {
   state_.CancelRequested = true;
   // Once per download: the next download's busy state enables it again.
   view_.DisableCancelButton();
 }
 
-// Timer1, every 60 ms: the coarse stopwatch of the short verdict wait.
-void Downloader::Timer1_Timer() {
+void Downloader::OnTick() {
   if (state_.TickCount < 5) ++state_.TickCount;
 }
 
-// Timer3, every second while a file is sent: the lines-remaining label.
-void Downloader::Timer3_Timer() {
+void Downloader::OnSecond() {
   view_.SetLinesRemainingText(std::to_string(state_.LineCount));
 }
 
-void Downloader::DownloadFiles(std::int16_t WaitForBootloader) {
+DownloadResult Downloader::Start(Mode mode) {
   try {
-    DownloadRun(state_, port_, clock_, view_).Run(WaitForBootloader);
+    return DownloadRun(state_, port_, clock_, view_).Run(mode);
   } catch (...) {
-    // Run reacts to every failure itself; this only keeps the window's handler safe should
-    // even that fail.
+    // Run reacts to every failure itself; this only keeps the caller safe should even that
+    // fail.
     try {
       view_.SetControlsIdle();
     } catch (...) {
     }
+    return DownloadResult::kOtherFailure;
   }
 }
 

@@ -1,32 +1,37 @@
 #pragma once
 
-#include <cstdint>
-
+#include "core/download/clock.h"
+#include "core/download/download_result.h"
 #include "core/download/download_state.h"
 #include "core/download/download_view.h"
-#include "platform/clock.h"
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 
 namespace tarnwick {
 
-// The download engine: the main window's download handlers, working on its form-level
-// variables and reaching the world only through the port, the clock and the view.
+// How the target is brought into its bootloader: by sending the running application the jump
+// command, or by waiting for the bootloader's active character while the user resets it.
+enum class Mode { kJump, kWait };
+
+// The download engine. It reaches the world only through the port, the clock and the view,
+// and owns the variables that outlive one download.
 class Downloader {
  public:
-  Downloader(DownloadState& state, SerialPort& port, Clock& clock, DownloadView& view)
-      : state_(state), port_(port), clock_(clock), view_(view) {}
-
-  void Command2_Click() { DownloadFiles(0); }  // jump mode
-  void Command6_Click() { DownloadFiles(1); }  // wait mode
-  void Command4_Click();                       // Cancel
-  void Timer1_Timer();
-  void Timer3_Timer();
+  Downloader(SerialPort& port, Clock& clock, DownloadView& view)
+      : port_(port), clock_(clock), view_(view) {}
 
   // One whole download; returns when it has ended, whatever the ending.
-  void DownloadFiles(std::int16_t WaitForBootloader);
+  DownloadResult Start(Mode mode);
+  // Asks the running download to stop at its next test point; once per download.
+  void Cancel();
+  // Every 60 ms, always: the coarse stopwatch of the verdict wait for old bootloaders.
+  void OnTick();
+  // Every second while a file is sent (the view's line timer): shows the lines remaining.
+  void OnSecond();
+
+  const DownloadState& State() const { return state_; }
 
  private:
-  DownloadState& state_;
+  DownloadState state_;
   SerialPort& port_;
   Clock& clock_;
   DownloadView& view_;

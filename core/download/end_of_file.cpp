@@ -29,28 +29,35 @@ void DownloadRun::WaitForFileVerdict() {
 // download ended with errors, the message says so first and then gives the application
 // file's result in the words of a download of that file alone.
 void DownloadRun::ShowOutcome(bool eeprom_failed) {
-  const int selection = eeprom_failed ? 1 : FileSelection;
+  const Selection selection = eeprom_failed ? Selection::kFlash : FileSelection;
   std::string message;
   if (ReceivedText.Contains(verdicts_.FileOk)) {
+    result_ = DownloadResult::kSuccess;
     switch (selection) {
-      case 1:
+      case Selection::kFlash:
         message = "Flash File successfully downloaded.";
         break;
-      case 2:
+      case Selection::kEeprom:
         message = "EEPROM File successfully downloaded.";
         break;
-      case 3:
+      case Selection::kBoth:
         message = "Flash & EEPROM Files successfully downloaded.";
+        break;
+      case Selection::kNone:
         break;
     }
   }
   if (message.empty()) {
-    message = ReceivedText.Contains(verdicts_.FileErrors)
-                  ? "Error encountered while downloading file."
-                  : "Error encountered while downloading file.  No response from bootloader "
-                    "at end of file.";
+    const bool errors = ReceivedText.Contains(verdicts_.FileErrors);
+    result_ = errors ? DownloadResult::kFileErrors : DownloadResult::kNoResponseAtEndOfFile;
+    message = errors ? "Error encountered while downloading file."
+                     : "Error encountered while downloading file.  No response from bootloader "
+                       "at end of file.";
   }
-  if (eeprom_failed) message = "Error encountered while downloading the EEPROM file. " + message;
+  if (eeprom_failed) {
+    result_ = DownloadResult::kFileErrors;
+    message = "Error encountered while downloading the EEPROM file. " + message;
+  }
   view_.ShowMessage(message, MessageIcon::None);
 }
 
@@ -73,6 +80,7 @@ void DownloadRun::StopLineTimer() noexcept {
 
 // From the closed port on, a failing step is skipped and the next one runs.
 void DownloadRun::EndWithoutFile() noexcept {
+  result_ = DownloadResult::kNothingTicked;
   ClosePort(port_);
   SetControlsIdleSafely();
   try {

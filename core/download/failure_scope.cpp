@@ -3,6 +3,7 @@
 // failure inside a reaction skips only its own step: the rest still runs and the window is
 // always returned to idle.
 
+#include <stdexcept>
 #include <string>
 
 #include "core/download/download_run.h"
@@ -20,11 +21,25 @@ void IgnoringFailure(Step step) noexcept {
   }
 }
 
+// What kind of failure ended the download, for callers that act on it.
+DownloadResult ResultOf(FailureScope scope, const std::exception* error) {
+  if (scope == FailureScope::kPortSetUp) return DownloadResult::kPortFailure;
+  if (scope == FailureScope::kFileOpening) return DownloadResult::kFileFailure;
+  if (dynamic_cast<const PortError*>(error)) return DownloadResult::kPortFailure;
+  // A download file that cannot be read, or has more lines than a download can count.
+  if (dynamic_cast<const DownloadFileError*>(error) ||
+      dynamic_cast<const std::overflow_error*>(error)) {
+    return DownloadResult::kFileFailure;
+  }
+  return DownloadResult::kOtherFailure;
+}
+
 }  // namespace
 
-void DownloadRun::ReactToFailure(const std::string& reason) noexcept {
+void DownloadRun::ReactToFailure(const std::exception* error) noexcept {
+  result_ = ResultOf(scope_, error);
   // Before the message, which waits for the user.
-  IgnoringFailure([&] { view_.LogFailureReason(reason); });
+  IgnoringFailure([&] { view_.LogFailureReason(error ? error->what() : "an unknown failure"); });
   auto show = [this](const char* text) {
     IgnoringFailure([&] { view_.ShowMessage(text, MessageIcon::Exclamation); });
   };
@@ -46,9 +61,9 @@ void DownloadRun::ReactToFailure(const std::string& reason) noexcept {
       // The path is read from its box now, when the message is built.
       IgnoringFailure([&] {
         const DownloadSettings settings = view_.CurrentSettings();
-        if (state_.FileStage == 2) {
+        if (state_.Stage == FileStage::kApplication) {
           view_.ShowMessage("Error opening " + settings.FlashFile + ".", MessageIcon::Exclamation);
-        } else if (state_.FileStage == 1) {
+        } else if (state_.Stage == FileStage::kEeprom) {
           view_.ShowMessage("Error opening " + settings.EepromFile + ".", MessageIcon::Exclamation);
         }
       });

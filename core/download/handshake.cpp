@@ -34,14 +34,14 @@ constexpr std::chrono::milliseconds kPauseAfterInput{10};
 constexpr std::int64_t kVersionTimeLimitMs = 250;
 }  // namespace
 
-DownloadRun::Flow DownloadRun::Handshake(std::int16_t WaitForBootloader) {
+DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
   view_.SetVersionText("BootLoader Version: ");
   view_.ShowVersion();
   HandshakeTries = 0;
   ReceivedText.Clear();
 
   Flow flow = Flow::kGoOn;
-  if (WaitForBootloader == 0) {
+  if (mode == Mode::kJump) {
     flow = RequestReadyInJumpMode();
   } else {
     flow = AwaitActiveCharacter();
@@ -50,6 +50,7 @@ DownloadRun::Flow DownloadRun::Handshake(std::int16_t WaitForBootloader) {
   if (flow != Flow::kGoOn) return flow;
 
   if (!ReceivedText.Contains(ReadyBytes())) {
+    result_ = DownloadResult::kNoBootloaderResponse;
     view_.ShowMessage("No response from target bootloader.", MessageIcon::None);
     return Flow::kCleanup;
   }

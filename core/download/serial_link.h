@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 
 namespace tarnwick {
 

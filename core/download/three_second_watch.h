@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "platform/clock.h"
+#include "core/download/clock.h"
 
 namespace tarnwick {
 

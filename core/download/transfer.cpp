@@ -35,27 +35,27 @@ std::int16_t CountedDown(std::int16_t count) {
 DownloadRun::Flow DownloadRun::SendSelectedFiles() {
   bool eeprom_first = false;
   if (BootloaderVersion < 1.3f) {
-    if (FileSelection == 2 || FileSelection == 3) {
+    if (FileSelection == Selection::kEeprom || FileSelection == Selection::kBoth) {
       RefuseEeprom();
       return Flow::kEnded;
     }
-    if (FileSelection == 0) {
+    if (FileSelection == Selection::kNone) {
       EndWithoutFile();
       return Flow::kEnded;
     }
   } else {
     view_.SetVersionText("BootLoader Version: " + ShortestText(BootloaderVersion));
     view_.ShowVersion();
-    if (state_.FileStage == 0) {
+    if (state_.Stage == FileStage::kNone) {
       EndWithoutFile();
       return Flow::kEnded;
     }
-    eeprom_first = state_.FileStage != 2;
+    eeprom_first = state_.Stage != FileStage::kApplication;
   }
 
   bool eeprom_failed = false;
   if (eeprom_first) {
-    if (SendFile(FileKind::kEeprom) == Flow::kCleanup) return Flow::kCleanup;
+    if (SendFile(FileStage::kEeprom) == Flow::kCleanup) return Flow::kCleanup;
     if (!FlashPending) {
       ShowOutcome(false);
       return Flow::kCleanup;
@@ -65,13 +65,14 @@ DownloadRun::Flow DownloadRun::SendSelectedFiles() {
     eeprom_failed = ReceivedText.Contains(verdicts_.FileErrors);
     file_.Close();
   }
-  if (SendFile(FileKind::kApplication) == Flow::kCleanup) return Flow::kCleanup;
+  if (SendFile(FileStage::kApplication) == Flow::kCleanup) return Flow::kCleanup;
   ShowOutcome(eeprom_failed);
   return Flow::kCleanup;
 }
 
 // Bootloaders before 1.30 cannot write EEPROM: neither file is sent and the tick is removed.
 void DownloadRun::RefuseEeprom() {
+  result_ = DownloadResult::kEepromRefused;
   view_.DisableEepromControls();
   view_.ShowMessage("Embedded Bootloader Version does not support EEPROM write.",
                     MessageIcon::None);
@@ -79,13 +80,13 @@ void DownloadRun::RefuseEeprom() {
   view_.SetControlsIdle();
 }
 
-DownloadRun::Flow DownloadRun::SendFile(FileKind kind) {
-  if (kind == FileKind::kApplication) {
+DownloadRun::Flow DownloadRun::SendFile(FileStage stage) {
+  if (stage == FileStage::kApplication) {
     FlashPending = false;
-    state_.FileStage = 2;
+    state_.Stage = FileStage::kApplication;
   }
-  OpenDownloadFile(kind);
-  if (kind == FileKind::kEeprom) {
+  OpenDownloadFile(stage);
+  if (stage == FileStage::kEeprom) {
     // "!" tells the bootloader that a flash file follows the EEPROM file.
     const std::string command = LineBytes(view_.CurrentSettings().EepromWriteCommand);
     port_.Output(FlashPending ? command + "!" : command);
@@ -96,10 +97,10 @@ DownloadRun::Flow DownloadRun::SendFile(FileKind kind) {
   return Flow::kGoOn;
 }
 
-void DownloadRun::OpenDownloadFile(FileKind kind) {
+void DownloadRun::OpenDownloadFile(FileStage stage) {
   scope_ = FailureScope::kFileOpening;
   const DownloadSettings settings = view_.CurrentSettings();
-  const std::string path = kind == FileKind::kEeprom ? settings.EepromFile : settings.FlashFile;
+  const std::string path = stage == FileStage::kEeprom ? settings.EepromFile : settings.FlashFile;
   view_.SetStatusText("Opening the file " + path + ".");
   file_.Open(path);
   scope_ = FailureScope::kRunning;
@@ -120,8 +121,8 @@ void DownloadRun::CountLines() {
   state_.TotalLines = state_.LineCount;
   file_.Rewind();
 
-  view_.SetStatusText(state_.FileStage == 1 ? "Sending EEPROM File - lines remaining "
-                                            : "Sending FLASH File - lines remaining ");
+  view_.SetStatusText(state_.Stage == FileStage::kEeprom ? "Sending EEPROM File - lines remaining "
+                                                         : "Sending FLASH File - lines remaining ");
   view_.SetLinesRemainingText(std::to_string(state_.LineCount));
   view_.ShowLinesRemaining();
   view_.SetLineTimerEnabled(true);

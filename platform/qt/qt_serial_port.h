@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 
 namespace tarnwick {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 
 namespace tarnwick::qt_port {
 

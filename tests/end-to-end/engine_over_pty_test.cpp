@@ -52,7 +52,7 @@ TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {
   settings.EepromSelected = 1;
   settings.EepromFile = WriteFile(folder, "data.eep", eeprom);
   settings.FlashFile = WriteFile(folder, "app.hex", applicationWithGaps);
-  download.downloader.Command2_Click();
+  download.downloader.Start(Mode::kJump);
 
   EXPECT_EQ(download.view.Messages(),
             std::vector<std::string>{"Flash & EEPROM Files successfully downloaded."});
@@ -109,7 +109,7 @@ TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
     settings.FlashFile = WriteFile(folder, "app.hex", sim::MakeHexRecords(3));
     if (c.arrange) c.arrange(settings);
     download.view.CancelAfter(20'000);  // a handshake that never ends fails instead of hanging
-    download.downloader.DownloadFiles(c.wait_mode);
+    download.downloader.Start(c.wait_mode ? Mode::kWait : Mode::kJump);
 
     EXPECT_EQ(download.view.Messages(), std::vector<std::string>{c.message});
     EXPECT_EQ(download.view.VersionText(),
@@ -128,7 +128,7 @@ TEST(EngineOverPty, SilentTargetGetsThreeRequestsTwoToThreeSecondsApart) {
   QTemporaryDir folder;
   Download download(target);
   download.view.Settings().FlashFile = WriteFile(folder, "app.hex", sim::MakeHexRecords(1));
-  download.downloader.Command2_Click();
+  download.downloader.Start(Mode::kJump);
 
   EXPECT_EQ(download.view.Messages(),
             std::vector<std::string>{"No response from target bootloader."});
@@ -151,7 +151,7 @@ TEST(EngineOverPty, WaitModeStartsWhenTheTargetIsReset) {
   const auto application = sim::MakeHexRecords(5);
   Download download(target);
   download.view.Settings().FlashFile = WriteFile(folder, "app.hex", application);
-  download.downloader.Command6_Click();
+  download.downloader.Start(Mode::kWait);
 
   EXPECT_EQ(download.view.Messages(),
             std::vector<std::string>{"Flash File successfully downloaded."});

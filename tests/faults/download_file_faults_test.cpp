@@ -37,7 +37,7 @@ TEST(DownloadFileFaults, EachEndsWithItsMessageBeforeAnyLineIsSent) {
     };
     const int files_open = OpenFileCount();
 
-    rig.downloader.Command2_Click();
+    rig.downloader.Start(Mode::kJump);
 
     const std::string expected =
         fault == kDeleted || fault == kFolder
@@ -70,7 +70,7 @@ TEST(DownloadFileFaults, UnusualContentIsSentExactlyAsItStands) {
     rig.SelectFlash(temp.Write("app.hex", file.content));
     rig.Bootloader("1.30", file.lines.back());
 
-    rig.downloader.Command2_Click();
+    rig.downloader.Start(Mode::kJump);
 
     std::vector<std::string> expected = {"$@&$"};
     expected.insert(expected.end(), file.lines.begin(), file.lines.end());

@@ -70,9 +70,8 @@ struct PtyDownload {
       fs::temp_directory_path() / ("tarnwick-faults-" + std::to_string(::getpid()) + ".hex");
   QtSerialPort port;
   SystemClock clock;
-  DownloadState state;
-  HeadlessDownloadView view{state, DownloadSettings{}};
-  Downloader downloader{state, port, clock, view};
+  HeadlessDownloadView view{DownloadSettings{}};
+  Downloader downloader{port, clock, view};
 };
 
 TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage) {
@@ -101,7 +100,7 @@ TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage)
       if (!enabled && vanish_at_read == 0) vanish();
     };
 
-    d.downloader.Command2_Click();
+    d.downloader.Start(Mode::kJump);
 
     d.ExpectEndedWith({"Error encountered while downloading the firmware file."});
   }
@@ -134,9 +133,9 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
     d.view.CancelAfter(300);
 
     if (c.wait_mode) {
-      d.downloader.Command6_Click();
+      d.downloader.Start(Mode::kWait);
     } else {
-      d.downloader.Command2_Click();
+      d.downloader.Start(Mode::kJump);
     }
     stop = true;
     streamer.join();

@@ -200,7 +200,7 @@ class FuzzedDownload {
 
   void RunAndCheck() {
     const int files_open_before = OpenFileCount();
-    wait_mode_ ? downloader_.Command6_Click() : downloader_.Command2_Click();
+    wait_mode_ ? downloader_.Start(Mode::kWait) : downloader_.Start(Mode::kJump);
     FUZZ_CHECK(OpenFileCount() == files_open_before, "files left open after the download");
     FUZZ_CHECK(!target_.open, "the port is left open");
     // Busy at most once and idle at the end, and nothing written while idle.
@@ -277,7 +277,7 @@ class FuzzedDownload {
   void Cancel() {
     if (cancelled_) return;  // the button is disabled after one click
     cancelled_ = true;
-    downloader_.Command4_Click();
+    downloader_.Cancel();
   }
 
   void CheckMessages() const {
@@ -343,8 +343,7 @@ class FuzzedDownload {
   testing::FakeTarget target_{clock_, log_};
   ReplyingPort port_{target_, clock_};
   testing::FakeView window_{clock_, log_};
-  DownloadState state_;
-  Downloader downloader_{state_, port_, clock_, window_};
+  Downloader downloader_{port_, clock_, window_};
 
   std::string flash_, eeprom_;
   bool wait_mode_ = false;

@@ -6,8 +6,8 @@
 
 namespace tarnwick::testing {
 
-HeadlessDownloadView::HeadlessDownloadView(DownloadState& state, DownloadSettings settings)
-    : state_(state), settings_(std::move(settings)) {
+HeadlessDownloadView::HeadlessDownloadView(DownloadSettings settings)
+    : settings_(std::move(settings)) {
   timer1_.setInterval(60);
   timer3_.setInterval(1000);
   cancel_.setSingleShot(true);
@@ -15,9 +15,9 @@ HeadlessDownloadView::HeadlessDownloadView(DownloadState& state, DownloadSetting
 
 void HeadlessDownloadView::BindTimers(Downloader& downloader) {
   downloader_ = &downloader;
-  QObject::connect(&timer1_, &QTimer::timeout, [this] { downloader_->Timer1_Timer(); });
-  QObject::connect(&timer3_, &QTimer::timeout, [this] { downloader_->Timer3_Timer(); });
-  QObject::connect(&cancel_, &QTimer::timeout, [this] { downloader_->Command4_Click(); });
+  QObject::connect(&timer1_, &QTimer::timeout, [this] { downloader_->OnTick(); });
+  QObject::connect(&timer3_, &QTimer::timeout, [this] { downloader_->OnSecond(); });
+  QObject::connect(&cancel_, &QTimer::timeout, [this] { downloader_->Cancel(); });
   timer1_.start();
 }
 

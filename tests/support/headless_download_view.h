@@ -17,7 +17,7 @@ namespace tarnwick::testing {
 // download over a real port runs in real time as it would under the window.
 class HeadlessDownloadView final : public DownloadView {
  public:
-  HeadlessDownloadView(DownloadState& state, DownloadSettings settings);
+  explicit HeadlessDownloadView(DownloadSettings settings);
 
   // Connects the timers to the downloader's handlers; the downloader needs the view first.
   void BindTimers(Downloader& downloader);
@@ -55,7 +55,6 @@ class HeadlessDownloadView final : public DownloadView {
   std::function<void(bool)> onLineTimer;
 
  private:
-  DownloadState& state_;
   DownloadSettings settings_;
   Downloader* downloader_ = nullptr;
   QTimer timer1_;

@@ -15,12 +15,11 @@ namespace tarnwick::testing {
 struct PtyDownload {
   PtyDownload(const std::string& device, DownloadSettings settings)
       : port([device](int) { return device; }),
-        view(state, std::move(settings)),
-        downloader(state, port, clock, view) {
+        view(std::move(settings)),
+        downloader(port, clock, view) {
     view.BindTimers(downloader);
   }
 
-  DownloadState state;
   QtSerialPort port;
   SystemClock clock;
   HeadlessDownloadView view;

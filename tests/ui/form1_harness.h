@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/download/clock.h"
+#include "core/download/serial_port.h"
 #include "core/settings/settings_file.h"
-#include "platform/clock.h"
-#include "platform/serial_port.h"
 #include "ui/file_chooser.h"
 #include "ui/form1.h"
 #include "ui/message_boxes.h"

@@ -60,8 +60,7 @@ struct Rig {
   EventLog log{clock};
   FakeTarget target{clock, log};
   FakeView view{clock, log};
-  DownloadState state;
-  Downloader downloader{state, target, clock, view};
+  Downloader downloader{target, clock, view};
 };
 
 }  // namespace tarnwick::testing

@@ -102,7 +102,7 @@ TEST(Download, EachCaseSendsItsLinesShowsItsMessagesAndClosesWhatItOpened) {
                                                         "not support EEPROM write."})},
       {"1.30", 0, {}, {kReq}, kNoFile},
       // A Cancel left over from an earlier download does not end this one.
-      {"1.30", 1, {}, kSent, Closed({kOk}), [](FileRig& r) { r.state.CancelRequested = true; }},
+      {"1.30", 1, {}, kSent, Closed({kOk}), [](FileRig& r) { r.downloader.Cancel(); }},
       // The line count is 16-bit: 32,768 lines fail before any line is sent.
       {"1.30", 1, {}, {kReq, "0"}, Closed({}), Lines(32'767)},
       {"1.30", 1, {}, {kReq}, Closed({kFirmware}), Lines(32'768)},
@@ -196,7 +196,7 @@ TEST(Download, EachCaseSendsItsLinesShowsItsMessagesAndClosesWhatItOpened) {
     for (const auto& [written, replies] : c.replies) rig.target.replies[written] = replies;
     if (c.arrange) c.arrange(rig);
     const std::int64_t start = rig.clock.now_ms;
-    EXPECT_NO_THROW(rig.downloader.DownloadFiles(c.wait_mode));
+    EXPECT_NO_THROW(rig.downloader.Start(c.wait_mode ? Mode::kWait : Mode::kJump));
     EXPECT_EQ(rig.target.writes, c.writes);
     EXPECT_EQ(rig.log.Only({"busy", "disable eeprom", "message", "warning", "ask", "close", "idle",
                             "focus"}),
@@ -222,7 +222,7 @@ TEST(Download, EachCaseSendsItsLinesShowsItsMessagesAndClosesWhatItOpened) {
 TEST(Download, SilentTargetGetsRequestsThreeSecondsApart) {
   Rig rig;
   rig.view.settings.FlashSelected = 0;
-  rig.downloader.Command2_Click();
+  rig.downloader.Start(Mode::kJump);
   std::vector<std::int64_t> times;
   for (const auto& e : rig.log.Entries()) {
     if (e.what.starts_with("write") || e.what.starts_with("message")) times.push_back(e.ms);
@@ -257,7 +257,7 @@ TEST(Download, VersionFromTheReadyAnswer) {
     FileRig rig("");
     rig.target.replies = {{kReq, {{{10, v.answer}}}}};
     rig.view.answers = {false};
-    rig.downloader.Command2_Click();
+    rig.downloader.Start(Mode::kJump);
     EXPECT_EQ(rig.log.With("version ").back(), std::string("BootLoader Version: ") + v.label);
     EXPECT_EQ(rig.log.Only({"write L1"}).size(), v.sends);
     EXPECT_EQ(rig.Dialogs(), Texts{v.sends == 1 ? kNoEnd : Ask("", 1)});
@@ -280,7 +280,7 @@ TEST(Download, ChatterAfterTheActiveCharacterIsNotKeptWhole) {
   rig.view.CancelAt(ready_ms + 5'000);
   rig.view.answers = {false};
   largest_allocation = 0;
-  rig.downloader.Command2_Click();
+  rig.downloader.Start(Mode::kJump);
   EXPECT_LT(largest_allocation, std::size_t{1} << 20);
   const auto label = std::ranges::find_if(rig.log.Entries(), [](const EventLog::Entry& e) {
     return e.what == "version BootLoader Version: 2.7";
@@ -296,7 +296,7 @@ TEST(Download, LinesAreCountedSentAndNumbered) {
   rig.view.settings.EepromFile = rig.temp.Write("data.eep", "E1\n\nE2");
   rig.view.settings.FlashFile = rig.temp.Write("code.hex", "\r\nF1\r\n\r\nF2\r\nF3\r\n\r\n");
   rig.target.replies["F2"] = {{{1'100, "%"}}};
-  rig.downloader.Command2_Click();
+  rig.downloader.Start(Mode::kJump);
   EXPECT_EQ(rig.target.writes, (Texts{kReq, "*!", "E1", "E2", "F1", "F2", "F3"}));
   EXPECT_EQ(rig.log.Only({"status Sending"}),
             (Texts{"status Sending EEPROM File - lines remaining ",

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "platform/clock.h"
+#include "core/download/clock.h"
 
 namespace tarnwick::testing {
 

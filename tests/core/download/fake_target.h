@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 #include "tests/core/download/event_log.h"
 
 namespace tarnwick::testing {

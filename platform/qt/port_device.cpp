@@ -106,6 +106,30 @@ std::string ResolvePortDevice(int number) {
 #endif
 }
 
+std::string PortAccessProblem(const std::string& device) {
+#ifdef _WIN32
+  (void)device;
+  return {};
+#else
+  struct stat status {};
+  if (::stat(device.c_str(), &status) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "not present";
+    return std::string("cannot be opened: ") + std::strerror(errno);
+  }
+  if (::access(device.c_str(), R_OK | W_OK) == 0) return {};
+
+  std::string text = "cannot be opened: permission denied.";
+  // The usual remedy, offered only where membership of the owning group would grant access.
+  const bool groupMayUse = (status.st_mode & S_IRGRP) && (status.st_mode & S_IWGRP);
+  const group* owner = status.st_gid != 0 ? ::getgrgid(status.st_gid) : nullptr;
+  if (groupMayUse && owner != nullptr) {
+    text += " Add your user to the group '" + std::string(owner->gr_name) +
+            "' that owns it, then log in again.";
+  }
+  return text;
+#endif
+}
+
 std::string DescribePortDevice(int number) {
   const std::string name = "Com " + std::to_string(number);
   const std::string device = ResolvePortDevice(number);
@@ -116,23 +140,10 @@ std::string DescribePortDevice(int number) {
   std::string shown = device;
   const QFileInfo info(QString::fromStdString(device));
   if (info.isSymLink()) shown += " -> " + info.symLinkTarget().toStdString();
-
-  struct stat status {};
-  if (::stat(device.c_str(), &status) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return name + " opens " + shown + " (not present)";
-    return name + " opens " + shown + ", which cannot be opened: " + std::strerror(errno) + ".";
-  }
-  if (::access(device.c_str(), R_OK | W_OK) == 0) return name + " opens " + shown;
-
-  std::string text = name + " opens " + shown + ", which cannot be opened: permission denied.";
-  // The usual remedy, offered only where membership of the owning group would grant access.
-  const bool groupMayUse = (status.st_mode & S_IRGRP) && (status.st_mode & S_IWGRP);
-  const group* owner = status.st_gid != 0 ? ::getgrgid(status.st_gid) : nullptr;
-  if (groupMayUse && owner != nullptr) {
-    text += " Add your user to the group '" + std::string(owner->gr_name) +
-            "' that owns it, then log in again.";
-  }
-  return text;
+  const std::string problem = PortAccessProblem(device);
+  if (problem.empty()) return name + " opens " + shown;
+  if (problem == "not present") return name + " opens " + shown + " (not present)";
+  return name + " opens " + shown + ", which " + problem + (problem.back() == '.' ? "" : ".");
 #endif
 }
 

@@ -17,6 +17,10 @@ std::string ChoosePortDevice(int number, const std::string& programDir, bool com
 // The device that "Com n" opens at this moment, looked up on this machine.
 std::string ResolvePortDevice(int number);
 
+// Why this user cannot open `device` now ("not present", "cannot be opened: ..." with the
+// group to join when permission is lacking), or empty when it can be opened.
+std::string PortAccessProblem(const std::string& device);
+
 // One line for the port list's tooltip: the device that "Com n" opens now, and whether it
 // is missing or cannot be opened for lack of permission (with the usual remedy).
 std::string DescribePortDevice(int number);

@@ -1,0 +1,42 @@
+#include "cli/check_command.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "cli/hex_check.h"
+
+namespace tarnwick::cli {
+
+ExitCode CheckFiles(const std::vector<std::string>& files, std::ostream& out) {
+  ExitCode result = ExitCode::kSuccess;
+  for (const std::string& name : files) {
+    std::error_code error;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(std::filesystem::path(name), error)) {
+      in.open(std::filesystem::path(name), std::ios::binary);
+    }
+    if (!in.is_open()) {
+      out << name << ": cannot be read (missing, not a regular file, or not permitted)\n";
+      result = ExitCode::kDownloadFile;
+      continue;
+    }
+    const std::vector<HexFault> faults = CheckHex(in);
+    if (in.bad()) {
+      out << name << ": cannot be read to its end\n";
+      result = ExitCode::kDownloadFile;
+      continue;
+    }
+    for (const HexFault& fault : faults) {
+      out << name << ':' << (fault.line > 0 ? std::to_string(fault.line) + ":" : "") << ' '
+          << fault.text << '\n';
+    }
+    if (faults.empty()) {
+      out << name << ": clean\n";
+    } else if (result == ExitCode::kSuccess) {
+      result = ExitCode::kCheckFailed;
+    }
+  }
+  return result;
+}
+
+}  // namespace tarnwick::cli

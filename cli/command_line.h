@@ -1,0 +1,56 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/settings/download_settings.h"
+
+namespace tarnwick::cli {
+
+// A command line that cannot be carried out; its text is the one-line reason shown.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What the user asks when a line fails: ask on the terminal, answer No, or answer Yes.
+enum class OnError { kAsk, kStop, kContinue };
+
+struct DownloadOptions {
+  std::vector<std::string> ports;  // as given: a device path or com1..com8
+  std::optional<std::string> flash;
+  std::optional<std::string> eeprom;
+  std::optional<int> baudIndex;  // index into the window's list of rates
+  bool wait = false;
+  std::optional<std::string> settingsFile;
+  // Protocol settings given on the command line, as (setting's field, UTF-8 text).
+  std::vector<std::pair<std::string DownloadSettings::*, std::string>> protocol;
+  std::optional<OnError> onError;
+  bool check = false;
+  std::optional<std::string> logFile;
+  bool json = false;
+  bool quiet = false;
+};
+
+struct Command {
+  enum class Kind { kDownload, kPorts, kCheck, kHelp, kVersion };
+  Kind kind = Kind::kHelp;
+  DownloadOptions download;
+  std::vector<std::string> files;  // of `check`
+};
+
+// Reads the arguments after the program's name; throws UsageError.
+Command ParseCommandLine(const std::vector<std::string>& args);
+
+// The settings of a download: the settings file's (or the defaults), then the command line's
+// options over them. The files are ticked only when given on the command line. Throws
+// UsageError when the settings file cannot be read or a protocol character has no one-byte
+// code.
+DownloadSettings ResolveSettings(const DownloadOptions& options);
+
+// The text of --help.
+std::string HelpText();
+
+}  // namespace tarnwick::cli

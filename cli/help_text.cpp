@@ -1,0 +1,49 @@
+#include "cli/command_line.h"
+
+namespace tarnwick::cli {
+
+std::string HelpText() {
+  return R"(Usage:
+  tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
+                        [--baud RATE] [--wait] [--settings FILE] [protocol options]
+                        [--on-error ask|stop|continue] [--check] [--log FILE] [--json] [--quiet]
+  tarnwick-cli ports
+  tarnwick-cli check FILE...
+  tarnwick-cli --help | --version
+
+Downloads firmware into a microcontroller through its serial bootloader, as the Tarnwick
+window does: the EEPROM file first, then the application (flash) file, one line at a time.
+
+download
+  --port PORT         a device path (/dev/ttyUSB0, COM12) or com1 to com8 as in the window;
+                      give it several times to download to several boards at once
+  --flash FILE        send this application file
+  --eeprom FILE       send this EEPROM file (at least one of the two is needed)
+  --baud RATE         1200 2400 4800 9600 14400 19200 38400 56000 57600 115200 (19200)
+  --wait              wait for the bootloader (reset the target) instead of jumping to it
+  --settings FILE     start from a settings file of the window (tarnwick.txt); the options
+                      given here override it; its file names and ticks are not used
+  --on-error MODE     what to answer when a line fails: ask (y/N on the terminal; the default
+                      with a terminal), stop (the default without one) or continue
+  --check             check every file as `check` does first; send nothing when one fails
+  --log FILE          write every byte sent and received, with time stamps, to FILE
+  --json              one JSON object per line and event, for build servers
+  --quiet             print the outcome only
+  protocol options    --jump-command ($) --active-char (^) --start-sequence (@&$)
+                      --ready-char (?) --eeprom-command (*) --line-ok (~) --page-error (%)
+                      --checksum-error (-) --file-errors (#) --file-ok (@)
+
+ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
+check   checks Intel HEX files and reports every fault with its line number
+
+Exit codes:
+  0  success                         5  EEPROM refused by the bootloader's version
+  1  another failure                 6  port missing, busy, not permitted or failed
+  2  bad usage; nothing was sent     7  download file missing, unreadable or too long
+  3  the target reported errors      8  stopped (a No, Ctrl+C or SIGTERM)
+  4  no response from the bootloader 9  a HEX file check failed
+With several ports: 0 when every board succeeded, else the code of the first failing board.
+)";
+}
+
+}  // namespace tarnwick::cli

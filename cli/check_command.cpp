@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "cli/hex_check.h"
 
@@ -37,6 +38,10 @@ ExitCode CheckFiles(const std::vector<std::string>& files, std::ostream& out) {
     }
   }
   return result;
+}
+
+bool FilesPassCheck(const DownloadOptions& options) {
+  return CheckFiles(FilesOf(options), std::cerr) == ExitCode::kSuccess;
 }
 
 }  // namespace tarnwick::cli

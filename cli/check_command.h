@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/exit_code.h"
 
 namespace tarnwick::cli {
@@ -12,5 +13,9 @@ namespace tarnwick::cli {
 // with its line count. kSuccess when every file is clean, kDownloadFile when one cannot be
 // read, else kCheckFailed.
 ExitCode CheckFiles(const std::vector<std::string>& files, std::ostream& out);
+
+// `download --check`: checks the download's files, printing the faults on standard error.
+bool FilesPassCheck(const DownloadOptions& options);
+inline constexpr const char* kCheckFailedMessage = "The HEX file check failed; nothing was sent.";
 
 }  // namespace tarnwick::cli

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cli/exit_code.h"
+#include "core/download/line_bytes.h"
 #include "core/settings/settings_file.h"
 
 namespace tarnwick::cli {
@@ -134,6 +135,24 @@ DownloadOptions ParseDownload(ArgumentReader& in) {
 
 }  // namespace
 
+std::vector<std::string> FilesOf(const DownloadOptions& options) {
+  std::vector<std::string> files;
+  if (options.eeprom) files.push_back(*options.eeprom);
+  if (options.flash) files.push_back(*options.flash);
+  return files;
+}
+
+bool TakesValue(const std::string& option) {
+  for (const char* name :
+       {"--port", "--flash", "--eeprom", "--baud", "--settings", "--on-error", "--log"}) {
+    if (option == name) return true;
+  }
+  for (const ProtocolOption& protocol : kProtocolOptions) {
+    if (option == protocol.name) return true;
+  }
+  return false;
+}
+
 Command ParseCommandLine(const std::vector<std::string>& args) {
   ArgumentReader in(args);
   Command command;
@@ -163,21 +182,6 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
 
 namespace tarnwick::cli {
 namespace {
-
-// Whether every character of UTF-8 `text` has a one-byte code (U+0000 to U+00FF).
-bool HasOneByteCodes(const std::string& text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte < 0x80) continue;
-    // Two-byte sequences starting C2 or C3 encode U+0080 to U+00FF; anything else does not fit.
-    if ((byte != 0xC2 && byte != 0xC3) || i + 1 >= text.size() ||
-        (static_cast<unsigned char>(text[i + 1]) & 0xC0) != 0x80) {
-      return false;
-    }
-    ++i;
-  }
-  return true;
-}
 
 // A settings file larger than this is no settings file (sixteen values of at most 1 MiB).
 constexpr std::uintmax_t kMaxSettingsFileBytes = 17u << 20;
@@ -209,9 +213,11 @@ DownloadSettings ResolveSettings(const DownloadOptions& options) {
   if (options.baudIndex) settings.BaudIndex = static_cast<std::int16_t>(*options.baudIndex);
   for (const auto& [field, text] : options.protocol) settings.*field = text;
   for (const ProtocolOption& protocol : kProtocolOptions) {
-    if (!HasOneByteCodes(settings.*protocol.field)) {
-      throw UsageError(std::string(protocol.name) + ": \"" + settings.*protocol.field +
-                       "\" holds a character that cannot be sent as one byte");
+    try {
+      LineBytes(settings.*protocol.field);
+    } catch (const UnsendableCharacter&) {
+      throw UsageError(std::string(protocol.name) + " \"" + settings.*protocol.field +
+                       "\": holds a character that cannot be sent as one byte");
     }
   }
   settings.FlashSelected = options.flash ? 1 : 0;

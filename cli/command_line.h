@@ -41,6 +41,12 @@ struct Command {
   std::vector<std::string> files;  // of `check`
 };
 
+// The download's files in the order they are sent: the EEPROM file, then the application file.
+std::vector<std::string> FilesOf(const DownloadOptions& options);
+
+// Whether `option` of the download command takes a value.
+bool TakesValue(const std::string& option);
+
 // Reads the arguments after the program's name; throws UsageError.
 Command ParseCommandLine(const std::vector<std::string>& args);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace tarnwick {
+namespace tarnwick::cli {
 
 // The exit codes of tarnwick-cli; `tarnwick-cli --help` and the README list them.
 enum class ExitCode : int {
@@ -20,4 +20,4 @@ constexpr int ToInt(ExitCode code) {
   return static_cast<int>(code);
 }
 
-}  // namespace tarnwick
+}  // namespace tarnwick::cli

@@ -5,16 +5,21 @@
 #include <string>
 #include <string_view>
 
-#include "platform/serial_port.h"
+#include "core/download/serial_port.h"
 
 namespace tarnwick::cli {
 
-// A serial port that writes every byte sent and received to a log, for a support request:
-// one line per write or read, with the microseconds since the log began, the direction
-// (">" sent, "<" received) and the bytes as text, non-printing bytes escaped as \xHH.
-class LoggingPort final : public SerialPort {
+// The port as the command line uses it. With a log, every byte sent and received is written
+// to it for a support request: one line per write or read, with the microseconds since the
+// log began, the direction (">" sent, "<" received, "=" the port's own steps) and the bytes
+// as text, non-printing bytes escaped as \xHH. After Stop() nothing more goes to the line:
+// Ctrl+C must end a download at once, while the engine, like the window's Cancel, would still
+// send a failed line again before it asks whether to go on.
+class CliPort final : public SerialPort {
  public:
-  LoggingPort(SerialPort& port, std::ostream& log);
+  CliPort(SerialPort& port, std::ostream* log);
+
+  void Stop() { stopped_ = true; }
 
   void SetXonXoffFlowControl() override { port_.SetXonXoffFlowControl(); }
   void SetBaudRate(std::int32_t baud) override;
@@ -28,10 +33,11 @@ class LoggingPort final : public SerialPort {
   void WaitForInput(std::chrono::milliseconds timeout) override { port_.WaitForInput(timeout); }
 
  private:
-  void Line(char direction, std::string_view bytes);
+  void Log(char direction, std::string_view text);
 
   SerialPort& port_;
-  std::ostream& log_;
+  std::ostream* log_;
+  bool stopped_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

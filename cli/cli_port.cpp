@@ -1,4 +1,4 @@
-#include "cli/logging_port.h"
+#include "cli/cli_port.h"
 
 #include <cstdio>
 
@@ -21,40 +21,42 @@ std::string EscapedBytes(std::string_view bytes) {
   return text;
 }
 
-LoggingPort::LoggingPort(SerialPort& port, std::ostream& log) : port_(port), log_(log) {}
+CliPort::CliPort(SerialPort& port, std::ostream* log) : port_(port), log_(log) {}
 
-void LoggingPort::SetBaudRate(std::int32_t baud) {
+void CliPort::SetBaudRate(std::int32_t baud) {
   port_.SetBaudRate(baud);
-  Line('=', "baud " + std::to_string(baud));
+  Log('=', "baud " + std::to_string(baud));
 }
 
-void LoggingPort::Open() {
+void CliPort::Open() {
   port_.Open();
-  Line('=', "opened");
+  Log('=', "opened");
 }
 
-void LoggingPort::Close() {
+void CliPort::Close() {
   port_.Close();
-  Line('=', "closed");
+  Log('=', "closed");
 }
 
-void LoggingPort::Output(std::string_view bytes) {
+void CliPort::Output(std::string_view bytes) {
+  if (stopped_) return;
   // Logged first: a write that fails is still worth seeing.
-  Line('>', EscapedBytes(bytes));
+  Log('>', EscapedBytes(bytes));
   port_.Output(bytes);
 }
 
-std::string LoggingPort::Input() {
+std::string CliPort::Input() {
   std::string bytes = port_.Input();
-  if (!bytes.empty()) Line('<', EscapedBytes(bytes));
+  if (!bytes.empty()) Log('<', EscapedBytes(bytes));
   return bytes;
 }
 
-void LoggingPort::Line(char direction, std::string_view text) {
+void CliPort::Log(char direction, std::string_view text) {
+  if (log_ == nullptr) return;
   const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
       std::chrono::steady_clock::now() - start_);
-  log_ << micros.count() << ' ' << direction << ' ' << text << '\n';
-  log_.flush();
+  // Flushed line by line, so that a log of a download cut short by Ctrl+C is whole.
+  *log_ << micros.count() << ' ' << direction << ' ' << text << '\n' << std::flush;
 }
 
 }  // namespace tarnwick::cli

@@ -1,0 +1,97 @@
+#include "cli/console_view.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <utility>
+
+namespace tarnwick::cli {
+namespace {
+
+// Often enough for a smooth bar, rarely enough to cost nothing next to the line exchange.
+constexpr int kProgressIntervalMs = 100;
+
+}  // namespace
+
+ConsoleView::ConsoleView(DownloadSettings settings, BoardEvents& events, Answerer answer)
+    : settings_(std::move(settings)), events_(events), answer_(std::move(answer)) {
+  tick_.setInterval(60);
+  second_.setInterval(1000);
+  progress_.setInterval(kProgressIntervalMs);
+}
+
+void ConsoleView::Attach(Downloader& downloader) {
+  downloader_ = &downloader;
+  QObject::connect(&tick_, &QTimer::timeout, [this] { downloader_->OnTick(); });
+  QObject::connect(&second_, &QTimer::timeout, [this] { downloader_->OnSecond(); });
+  QObject::connect(&progress_, &QTimer::timeout, [this] { ReportProgress(); });
+  tick_.start();
+}
+
+void ConsoleView::SetStatusText(const std::string& text) {
+  // The window empties its status while it turns busy; that is no phase.
+  if (!text.empty()) events_.Phase(text);
+}
+
+void ConsoleView::SetLinesRemainingText(const std::string& text) {
+  // "0" comes only when the last line of a file has been sent.
+  if (text == "0") ReportProgress();
+}
+
+void ConsoleView::SetLineTimerEnabled(bool enabled) {
+  if (enabled) {
+    file_start_ = std::chrono::steady_clock::now();
+    ReportProgress();
+    second_.start();
+    progress_.start();
+  } else {
+    second_.stop();
+    progress_.stop();
+  }
+}
+
+void ConsoleView::ShowMessage(const std::string& text, MessageIcon) {
+  message_ = text;
+}
+
+bool ConsoleView::AskYesNo(const std::string& text) {
+  const bool yes = !stopping_ && answer_(text);
+  events_.Prompt(text, yes);
+  return yes;
+}
+
+void ConsoleView::PumpEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  CheckStop();
+}
+
+// Called after every line: each tenth of a file is reported as it is reached, however fast
+// the lines go, so that a log shows every step.
+void ConsoleView::PumpPendingEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  CheckStop();
+  if (!progress_.isActive()) return;
+  const DownloadState& state = downloader_->State();
+  const std::int64_t total = state.TotalLines + 1;
+  const std::int64_t tenth = total > 0 ? 10 * (state.TotalLines - state.LineCount) / total : 10;
+  if (tenth != last_tenth_) ReportProgress();
+}
+
+void ConsoleView::CheckStop() {
+  if (stopping_ || !stopRequested || !stopRequested()) return;
+  stopping_ = true;
+  downloader_->Cancel();
+}
+
+// Lines sent of the current file: the engine counts the lines remaining down from the number
+// of lines less one, so the file is whole when the count has passed zero.
+void ConsoleView::ReportProgress() {
+  const DownloadState& state = downloader_->State();
+  const std::int64_t total = state.TotalLines + 1;
+  const std::int64_t sent = state.TotalLines - state.LineCount;
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - file_start_).count();
+  last_tenth_ = total > 0 ? 10 * sent / total : 10;
+  events_.Progress(state.Stage == FileStage::kEeprom ? "EEPROM" : "FLASH", sent, total, seconds);
+}
+
+}  // namespace tarnwick::cli

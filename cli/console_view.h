@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "cli/board_events.h"
+#include "core/download/download_view.h"
+#include "core/download/downloader.h"
+
+namespace tarnwick::cli {
+
+// The download as the command line shows it: no window, the settings fixed at the start,
+// status texts as phases, the lines sent as progress, the failed lines' questions answered by
+// `answer` (which gets the question and returns Yes or No). It pumps Qt events and drives the
+// engine's timers as the window does, so a download runs exactly as it would under the window.
+class ConsoleView final : public DownloadView {
+ public:
+  using Answerer = std::function<bool(const std::string& question)>;
+
+  ConsoleView(DownloadSettings settings, BoardEvents& events, Answerer answer);
+
+  // Connects the timers to the engine; the engine needs the view first.
+  void Attach(Downloader& downloader);
+  // Called in every pump: true when the download must stop now (Ctrl+C); the engine is then
+  // cancelled and every later question answered No.
+  std::function<bool()> stopRequested;
+
+  // The last message shown (the outcome) and the reason of a failure, once it has ended.
+  const std::string& Message() const { return message_; }
+  const std::string& Reason() const { return reason_; }
+
+  DownloadSettings CurrentSettings() override { return settings_; }
+  void SetStatusText(const std::string& text) override;
+  void SetLinesRemainingText(const std::string& text) override;
+  void ShowLinesRemaining() override {}
+  void SetVersionText(const std::string&) override {}
+  void ShowVersion() override {}
+  void SetLineTimerEnabled(bool enabled) override;
+  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  void LogFailureReason(const std::string& reason) override { reason_ = reason; }
+  bool AskYesNo(const std::string& text) override;
+  void FocusFlashBrowseButton() override {}
+  void SetControlsBusy() override {}
+  void SetControlsIdle() override {}
+  void DisableEepromControls() override {}
+  void DisableCancelButton() override {}
+  void PumpEvents() override;
+  void PumpPendingEvents() override;
+
+ private:
+  void CheckStop();
+  void ReportProgress();
+
+  DownloadSettings settings_;
+  BoardEvents& events_;
+  Answerer answer_;
+  Downloader* downloader_ = nullptr;
+  QTimer tick_;      // the engine's 60 ms tick
+  QTimer second_;    // the engine's lines-remaining second, while a file is sent
+  QTimer progress_;  // progress reports, while a file is sent
+  std::chrono::steady_clock::time_point file_start_;
+  std::int64_t last_tenth_ = -1;  // of the file, at the last progress report
+  bool stopping_ = false;
+  std::string message_;
+  std::string reason_;
+};
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,140 @@
+#include "cli/download_command.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "cli/check_command.h"
+#include "cli/cli_port.h"
+#include "cli/console_view.h"
+#include "cli/stop_signal.h"
+#include "cli/terminal.h"
+#include "platform/qt/port_device.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/system_clock.h"
+
+namespace tarnwick::cli {
+namespace {
+
+// y or yes answers Yes; anything else, an empty line or the end of input, No.
+bool AskOnTerminal(const std::string& question) {
+  std::cout << question << " [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+ConsoleView::Answerer AnswererFor(const DownloadOptions& options) {
+  const OnError mode = options.onError.value_or(StdinIsTerminal() ? OnError::kAsk : OnError::kStop);
+  switch (mode) {
+    case OnError::kAsk:
+      return AskOnTerminal;
+    case OnError::kContinue:
+      return [](const std::string&) { return true; };
+    case OnError::kStop:
+      break;
+  }
+  return [](const std::string&) { return false; };
+}
+
+// A download file that cannot be read is refused before anything goes to the line.
+std::optional<std::string> UnreadableFile(const DownloadOptions& options) {
+  for (const std::string& file : FilesOf(options)) {
+    std::error_code error;
+    const std::filesystem::path path(file);
+    if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path).is_open()) {
+      return file;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ExitCode ExitCodeFor(DownloadResult result) {
+  switch (result) {
+    case DownloadResult::kSuccess:
+      return ExitCode::kSuccess;
+    case DownloadResult::kFileErrors:
+      return ExitCode::kTargetError;
+    case DownloadResult::kNoResponseAtEndOfFile:
+    case DownloadResult::kNoBootloaderResponse:
+      return ExitCode::kNoResponse;
+    case DownloadResult::kEepromRefused:
+      return ExitCode::kEepromRefused;
+    case DownloadResult::kNothingTicked:
+    case DownloadResult::kUnsendableSetting:
+      return ExitCode::kUsage;
+    case DownloadResult::kFileNotChosen:
+    case DownloadResult::kFileFailure:
+      return ExitCode::kDownloadFile;
+    case DownloadResult::kStopped:
+      return ExitCode::kStopped;
+    case DownloadResult::kPortFailure:
+      return ExitCode::kPort;
+    case DownloadResult::kOtherFailure:
+      break;
+  }
+  return ExitCode::kOther;
+}
+
+std::string DeviceForPort(const std::string& port) {
+  if (port.size() == 4 && (port.rfind("com", 0) == 0 || port.rfind("COM", 0) == 0)) {
+    return ResolvePortDevice(port[3] - '0');
+  }
+  return port;
+}
+
+ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
+  const DownloadSettings settings = ResolveSettings(options);
+  const std::string& portName = options.ports.front();
+  auto events = MakeReporter(style, std::cout, portName);
+  const auto started = std::chrono::steady_clock::now();
+  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason) {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    events->Outcome(message, reason, ToInt(code), seconds);
+    return code;
+  };
+
+  if (options.check && !FilesPassCheck(options)) {
+    return finish(ExitCode::kCheckFailed, kCheckFailedMessage, "");
+  }
+  if (const auto file = UnreadableFile(options)) {
+    return finish(ExitCode::kDownloadFile, "Error opening " + *file + ".",
+                  *file + ": missing, not a regular file, or not readable");
+  }
+  const std::string device = DeviceForPort(portName);
+  if (device.empty()) {
+    return finish(ExitCode::kPort, "Error encountered while accessing the com port.",
+                  portName + ": no serial port has this number");
+  }
+
+  std::ofstream log;
+  if (options.logFile) {
+    log.open(std::filesystem::path(*options.logFile), std::ios::out | std::ios::trunc);
+    if (!log) throw UsageError("--log " + *options.logFile + ": cannot be written");
+  }
+  QtSerialPort serial([device](int) { return device; });
+  CliPort port(serial, options.logFile ? &log : nullptr);
+  SystemClock clock;
+  ConsoleView view(settings, *events, AnswererFor(options));
+  Downloader downloader(port, clock, view);
+  view.Attach(downloader);
+  view.stopRequested = [&port] {
+    if (!StopSignalled()) return false;
+    port.Stop();
+    return true;
+  };
+
+  const DownloadResult result = downloader.Start(options.wait ? Mode::kWait : Mode::kJump);
+  // A stop that came while the last file's verdict was awaited still counts as a stop.
+  const ExitCode code = StopSignalled() && result != DownloadResult::kSuccess ? ExitCode::kStopped
+                                                                              : ExitCodeFor(result);
+  return finish(code, view.Message(), view.Reason());
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,249 @@
+#include "cli/many_boards.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "cli/check_command.h"
+#include "cli/stop_signal.h"
+
+namespace tarnwick::cli {
+namespace {
+
+constexpr int kRedrawIntervalMs = 100;
+
+// One board's latest state, as one line of text.
+class BoardLine final : public BoardEvents {
+ public:
+  void Phase(const std::string& text) override { line_ = text; }
+  void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
+                double seconds) override {
+    const int percent = total > 0 ? static_cast<int>(100 * sent / total) : 100;
+    const double rate = seconds > 0 ? sent / seconds : 0.0;
+    char text[160];
+    std::snprintf(text, sizeof text, "%s %3d %%  %lld/%lld lines  %.0f lines/s  %s left",
+                  file.c_str(), percent, static_cast<long long>(sent),
+                  static_cast<long long>(total), rate,
+                  rate > 0 ? ClockText((total - sent) / rate).c_str() : "-");
+    line_ = text;
+  }
+  void Prompt(const std::string& text, bool answer) override {
+    line_ = text + (answer ? " yes" : " no");
+  }
+  void Outcome(const std::string& message, const std::string& reason, int exit_code,
+               double seconds) override {
+    outcome_ = message.empty() ? "Stopped." : message;
+    reason_ = reason;
+    exit_code_ = exit_code;
+    seconds_ = seconds;
+    line_ = outcome_;
+  }
+
+  const std::string& Line() const { return line_; }
+  const std::string& OutcomeText() const { return outcome_; }
+  const std::string& Reason() const { return reason_; }
+  int ExitCodeValue() const { return exit_code_; }
+  double Seconds() const { return seconds_; }
+  bool Ended() const { return exit_code_ >= 0; }
+  void EndWithoutOutcome(int exit_code) {
+    Outcome("The download process ended without an outcome.", "", exit_code, seconds_);
+  }
+
+ private:
+  std::string line_ = "Starting";
+  std::string outcome_;
+  std::string reason_;
+  int exit_code_ = -1;
+  double seconds_ = 0;
+};
+
+struct Board {
+  std::string port;
+  std::unique_ptr<QProcess> process;
+  BoardLine state;
+  std::unique_ptr<BoardEvents> printer;  // the plain or JSON lines of this board
+  std::ostringstream printed;            // what the printer wrote, until its lines are whole
+  QByteArray unread;                     // the child's output, until its lines are whole
+};
+
+// The arguments of one board's process: the user's, with this board's port only, JSON out,
+// and a log file of its own.
+QStringList ChildArguments(const std::vector<std::string>& args, const std::string& port) {
+  QStringList child{QStringLiteral("download")};
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--port" || arg == "--log") {
+      ++i;
+      continue;
+    }
+    if (arg == "--json" || arg == "--quiet" || arg == "--check") continue;
+    child << QString::fromStdString(arg);
+    if (TakesValue(arg) && i + 1 < args.size()) child << QString::fromStdString(args[++i]);
+  }
+  child << QStringLiteral("--port") << QString::fromStdString(port) << QStringLiteral("--json");
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    if (args[i] != "--log") continue;
+    std::string name = port;
+    for (char& c : name) {
+      if (c == '/' || c == '\\' || c == ':') c = '_';
+    }
+    child << QStringLiteral("--log") << QString::fromStdString(args[i + 1] + "." + name);
+  }
+  return child;
+}
+
+void Deliver(const QJsonObject& event, BoardEvents& to) {
+  const std::string kind = event.value("event").toString().toStdString();
+  const auto text = event.value("text").toString().toStdString();
+  if (kind == "phase") {
+    to.Phase(text);
+  } else if (kind == "progress") {
+    const double rate = event.value("lines_per_second").toDouble();
+    const auto sent = static_cast<std::int64_t>(event.value("sent").toDouble());
+    to.Progress(event.value("file").toString().toStdString(), sent,
+                static_cast<std::int64_t>(event.value("total").toDouble()),
+                rate > 0 ? sent / rate : 0);
+  } else if (kind == "prompt") {
+    to.Prompt(text, event.value("answer").toString() == "yes");
+  } else if (kind == "outcome") {
+    to.Outcome(text, event.value("reason").toString().toStdString(),
+               event.value("exit_code").toInt(), event.value("seconds").toDouble());
+  }
+}
+
+class ManyBoards {
+ public:
+  ManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
+             ReportStyle style)
+      : style_(style) {
+    for (const std::string& port : options.ports) {
+      auto& board = boards_.emplace_back(std::make_unique<Board>());
+      board->port = port;
+      if (style == ReportStyle::kPlain || style == ReportStyle::kJson) {
+        board->printer = MakeReporter(style, board->printed, port);
+      }
+      board->process = std::make_unique<QProcess>();
+      board->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+      board->process->setProgram(QCoreApplication::applicationFilePath());
+      board->process->setArguments(ChildArguments(args, port));
+      Board* b = board.get();
+      QObject::connect(b->process.get(), &QProcess::readyReadStandardOutput,
+                       [this, b] { Read(*b); });
+      QObject::connect(b->process.get(), &QProcess::finished,
+                       [this, b](int code, QProcess::ExitStatus) {
+                         Read(*b);
+                         if (!b->state.Ended())
+                           b->state.EndWithoutOutcome(code == 0 ? ToInt(ExitCode::kOther) : code);
+                         if (++finished_ == boards_.size()) QCoreApplication::quit();
+                       });
+    }
+  }
+
+  ExitCode Run() {
+    QTimer redraw;
+    QObject::connect(&redraw, &QTimer::timeout, [this] {
+      ForwardStop();
+      Draw();
+    });
+    redraw.start(kRedrawIntervalMs);
+    for (auto& board : boards_) board->process->start();
+    Draw();
+    if (finished_ < boards_.size()) QCoreApplication::exec();
+    Draw();
+    return Summary();
+  }
+
+ private:
+  void Read(Board& board) {
+    board.unread += board.process->readAllStandardOutput();
+    for (qsizetype end = board.unread.indexOf('\n'); end >= 0; end = board.unread.indexOf('\n')) {
+      const QByteArray line = board.unread.left(end);
+      board.unread.remove(0, end + 1);
+      const QJsonObject event = QJsonDocument::fromJson(line).object();
+      if (event.isEmpty()) continue;
+      Deliver(event, board.state);
+      if (board.printer) {
+        Deliver(event, *board.printer);
+        PrintLines(board);
+      }
+    }
+  }
+
+  // Plain lines get their board's port in front; JSON lines carry it already.
+  void PrintLines(Board& board) {
+    std::string text = board.printed.str();
+    board.printed.str({});
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (style_ == ReportStyle::kPlain) std::cout << '[' << board.port << "] ";
+      std::cout << line << '\n';
+    }
+    std::cout << std::flush;
+  }
+
+  // Ctrl+C reaches every process of the terminal; SIGTERM only this one, so it is passed on.
+  void ForwardStop() {
+    if (stop_forwarded_ || !StopSignalled()) return;
+    stop_forwarded_ = true;
+    for (auto& board : boards_) {
+      if (board->process->state() != QProcess::NotRunning) board->process->terminate();
+    }
+  }
+
+  void Draw() {
+    if (style_ != ReportStyle::kTerminal) return;
+    if (drawn_) std::cout << "\x1b[" << boards_.size() << 'A';
+    for (const auto& board : boards_) {
+      std::printf("\r\x1b[2K%-16s %s\n", board->port.c_str(), board->state.Line().c_str());
+    }
+    std::fflush(stdout);
+    drawn_ = true;
+  }
+
+  ExitCode Summary() {
+    int code = 0;
+    for (const auto& board : boards_) {
+      if (code == 0) code = board->state.ExitCodeValue();
+    }
+    if (style_ == ReportStyle::kJson) {
+      std::cout << "{\"event\":\"summary\",\"exit_code\":" << code << "}\n" << std::flush;
+      return static_cast<ExitCode>(code);
+    }
+    std::printf("\n%-16s %-6s %8s  %s\n", "PORT", "EXIT", "TIME", "OUTCOME");
+    for (const auto& board : boards_) {
+      std::printf("%-16s %-6d %6.1f s  %s\n", board->port.c_str(), board->state.ExitCodeValue(),
+                  board->state.Seconds(), board->state.OutcomeText().c_str());
+      if (!board->state.Reason().empty()) {
+        std::printf("%-16s %-6s %8s  Reason: %s\n", "", "", "", board->state.Reason().c_str());
+      }
+    }
+    std::fflush(stdout);
+    return static_cast<ExitCode>(code);
+  }
+
+  ReportStyle style_;
+  std::vector<std::unique_ptr<Board>> boards_;
+  std::size_t finished_ = 0;
+  bool drawn_ = false;
+  bool stop_forwarded_ = false;
+};
+
+}  // namespace
+
+ExitCode DownloadToManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
+                              ReportStyle style) {
+  ResolveSettings(options);  // a bad settings file or character stops here, nothing sent
+  if (options.check && !FilesPassCheck(options)) {
+    std::cout << kCheckFailedMessage << '\n';
+    return ExitCode::kCheckFailed;
+  }
+  return ManyBoards(args, options, style).Run();
+}
+
+}  // namespace tarnwick::cli

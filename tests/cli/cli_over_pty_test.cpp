@@ -1,0 +1,240 @@
+// tarnwick-cli as a user or a build server runs it, against simulated targets on
+// pseudo-terminals, in real time.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/simulated_target.h"
+#include "tools/target-sim/hex_records.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::SimulatedTarget;
+
+struct Finished {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+class Cli {
+ public:
+  explicit Cli(const QStringList& args) {
+    process_.start(QStringLiteral(TARNWICK_CLI), args);
+    process_.waitForStarted(10000);
+  }
+  // Waits until standard output holds `text`; false after 20 s.
+  bool WaitFor(const std::string& text) {
+    for (int i = 0; i < 200 && out_.find(text) == std::string::npos; ++i) {
+      process_.waitForReadyRead(100);
+      out_ += process_.readAllStandardOutput().toStdString();
+    }
+    return out_.find(text) != std::string::npos;
+  }
+  void Signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+  Finished Wait() {
+    process_.waitForFinished(60000);
+    return {process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1,
+            out_ + process_.readAllStandardOutput().toStdString(),
+            process_.readAllStandardError().toStdString()};
+  }
+
+ private:
+  QProcess process_;
+  std::string out_;
+};
+
+Finished RunCli(const QStringList& args) {
+  return Cli(args).Wait();
+}
+
+class CliOverPty : public ::testing::Test {
+ protected:
+  // A HEX file of `records` data records and the end-of-file record.
+  QString HexFile(const char* name, int records) {
+    const QString path = folder_.filePath(name);
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    for (const auto& line : sim::MakeHexRecords(records)) out << line << "\r\n";
+    return path;
+  }
+  QString TextFile(const char* name, const std::string& text) {
+    const QString path = folder_.filePath(name);
+    std::ofstream(path.toStdString(), std::ios::binary) << text;
+    return path;
+  }
+  static QStringList Download(const SimulatedTarget& target, const QStringList& more) {
+    return QStringList{"download", "--port", QString::fromStdString(target.Device()), "--baud",
+                       "115200"} +
+           more;
+  }
+
+  QTemporaryDir folder_;
+};
+
+struct Case {
+  const char* name;
+  QStringList target;
+  QStringList options;  // besides the port and the rate
+  int code;
+  std::vector<std::string> shown;
+};
+
+class CliDownloads : public CliOverPty, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
+  SimulatedTarget target(GetParam().target);
+  ASSERT_TRUE(target.Started());
+  QStringList options;
+  for (const QString& option : GetParam().options) {
+    options << (option == "APP"   ? HexFile("app.hex", 6)
+                : option == "EEP" ? HexFile("data.eep", 3)
+                                  : option);
+  }
+  const Finished run = RunCli(Download(target, options));
+  EXPECT_EQ(run.code, GetParam().code) << run.out << run.err;
+  for (const std::string& text : GetParam().shown)
+    EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, CliDownloads,
+    ::testing::Values(
+        Case{"BothFiles",
+             {},
+             {"--flash", "APP", "--eeprom", "EEP"},
+             0,
+             {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %"}},
+        Case{"ChecksumStop",
+             {"--checksum-error-on-line", "3"},
+             {"--flash", "APP", "--on-error", "stop"},
+             8,
+             {"Checksum error at line 3. Continue with download? no"}},
+        Case{"ChecksumContinue",
+             {"--checksum-error-on-line", "3"},
+             {"--flash", "APP", "--on-error", "continue"},
+             3,
+             {"Checksum error at line 3. Continue with download? yes",
+              "Error encountered while downloading file."}},
+        Case{"PageErrorStop",
+             {"--page-error-on-line", "2"},
+             {"--flash", "APP"},
+             8,
+             {"Error writing to flash at line 2. Continue with download? no"}},
+        Case{"PageErrorContinue",
+             {"--page-error-on-line", "2"},
+             {"--flash", "APP", "--on-error", "continue"},
+             3,
+             {"Error writing to flash at line 2. Continue with download? yes"}},
+        Case{"SilentLineStop",
+             {"--silent-on-line", "2"},
+             {"--flash", "APP", "--on-error", "stop"},
+             8,
+             {"Did not receive a response after sending line 2. Continue with download? no"}},
+        Case{"EepromRefused",
+             {"--version", "1.27"},
+             {"--eeprom", "EEP", "--json"},
+             5,
+             {R"("text":"Embedded Bootloader Version does not support EEPROM write.")",
+              R"("exit_code":5)"}},
+        Case{"MissingFile",
+             {},
+             {"--flash", "/nonexistent.hex"},
+             7,
+             {"Error opening /nonexistent.hex."}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
+  std::vector<std::unique_ptr<SimulatedTarget>> targets;
+  QStringList args{"download", "--flash", HexFile("app.hex", 40), "--baud", "115200"};
+  for (int i = 0; i < 4; ++i) {
+    targets.push_back(
+        std::make_unique<SimulatedTarget>(i == 2 ? QStringList{"--silent"} : QStringList{}));
+    ASSERT_TRUE(targets.back()->Started());
+    args << "--port" << QString::fromStdString(targets.back()->Device());
+  }
+  const Finished run = RunCli(args);
+  EXPECT_EQ(run.code, 4) << run.out;
+  // The table at the end: each port with its exit code, in the order given.
+  std::size_t at = run.out.find("PORT");
+  for (int i = 0; i < 4; ++i) {
+    at = run.out.find("\n" + targets[i]->Device() + " ", at);
+    ASSERT_NE(at, std::string::npos) << run.out;
+    std::istringstream row(run.out.substr(at + 1));
+    std::string device;
+    int code = -1;
+    row >> device >> code;
+    EXPECT_EQ(code, i == 2 ? 4 : 0) << run.out;
+    EXPECT_EQ(targets[i]->Received().find(":00000001FF") != std::string::npos, i != 2);
+  }
+  EXPECT_NE(run.out.find("No response from target bootloader."), std::string::npos);
+}
+
+TEST_F(CliOverPty, CtrlCStopsTheDownloadAtOnceInEachPhase) {
+  for (const bool inLines : {false, true}) {
+    SCOPED_TRACE(inLines ? "in the lines" : "in the handshake");
+    SimulatedTarget target(inLines ? QStringList{"--delay-ms", "20"} : QStringList{"--silent"});
+    ASSERT_TRUE(target.Started());
+    Cli cli(Download(target, {"--flash", HexFile("app.hex", 400)}));
+    ASSERT_TRUE(cli.WaitFor(inLines ? "FLASH" : "Try #1"));
+    cli.Signal(SIGINT);
+    const Finished run = cli.Wait();
+    EXPECT_EQ(run.code, 8) << run.out << run.err;
+    const std::string received = target.Received();
+    EXPECT_EQ(received.find(":00000001FF"), std::string::npos);
+    EXPECT_EQ(received.find("$@&$$@&$"), std::string::npos);  // one request, not a second
+  }
+}
+
+TEST_F(CliOverPty, ChecksFilesAndRefusesToSendAFaultyOne) {
+  const QString good = HexFile("app.hex", 3);
+  const QString bad = TextFile("bad.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
+  EXPECT_EQ(RunCli({"check", good}).code, 0);
+  const Finished check = RunCli({"check", good, bad});
+  EXPECT_EQ(check.code, 9);
+  EXPECT_NE(check.out.find(bad.toStdString() + ":1: checksum is F3, should be F2"),
+            std::string::npos);
+
+  SimulatedTarget target({});
+  ASSERT_TRUE(target.Started());
+  EXPECT_EQ(RunCli(Download(target, {"--flash", bad, "--check"})).code, 9);
+  EXPECT_EQ(target.Received(), "");
+}
+
+TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
+  SimulatedTarget target({});
+  ASSERT_TRUE(target.Started());
+  const QString app = HexFile("app.hex", 2);
+  const QString port = QString::fromStdString(target.Device());
+  const std::vector<QStringList> usages = {
+      {"download", "--port", port, "--flash", app, "--colour"},
+      {"download", "--port", port, "--flash"},
+      {"download", "--port", port, "--flash", app, "--baud", "12345"},
+      {"download", "--port", "ttyUSB0", "--flash", app},
+      {"download", "--port", "com9", "--flash", app},
+      {"download", "--port", port},
+      {"download", "--port", port, "--flash", app, "--ready-char", "\u20ac"},
+      {"download", "--port", port, "--flash", app, "--settings", folder_.filePath("none.txt")},
+      {"download", "--port", port, "--flash", app, "--settings",
+       TextFile("short.txt", "0\r\n5\r\n")},
+      {"frobnicate"},
+  };
+  for (const QStringList& args : usages) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const Finished run = RunCli(args);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.err.rfind("tarnwick-cli: ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+  EXPECT_EQ(target.Received(), "");
+}
+
+}  // namespace
+}  // namespace tarnwick

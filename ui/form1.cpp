@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
+#include <variant>
 
 #include "core/download/downloader.h"
 #include "core/download/serial_port.h"
@@ -16,6 +17,7 @@
 #include "ui/plain_text_labels.h"
 #include "ui/program_identity.h"
 #include "ui/resources.h"
+#include "ui/settings_controls.h"
 #include "ui/settings_location.h"
 #include "ui/text_box_rules.h"
 #include "ui_form1.h"
@@ -86,10 +88,8 @@ void Form1::ConnectHandlers() {
   new PathDropFilter(*ui_->Text11, [this](const QMimeData& data) { Text11_OLEDragDrop(data); });
 
   auto* autoSelect = new AutoSelectOnFocus(this);
-  for (QLineEdit* box :
-       {ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4, ui_->Text5, ui_->Text6, ui_->Text7,
-        ui_->Text8, ui_->Text9, ui_->Text10, ui_->Text11, ui_->Text12}) {
-    autoSelect->Watch(box);
+  for (const SettingControl& entry : SettingControls(*ui_)) {
+    if (const auto* box = std::get_if<TextSetting>(&entry)) autoSelect->Watch(box->control);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/form1_download_view.h"
 
 #include <initializer_list>
+#include <variant>
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -15,6 +16,20 @@ namespace {
 
 void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
   for (QWidget* control : controls) control->setEnabled(enabled);
+}
+
+enum class SettingGroup { kTextBoxes, kListsAndTickBoxes };
+
+// Busy and idle change the text boxes apart from the lists and tick boxes, in the order they
+// always have: a control that holds the focus as it is disabled hands it on along the tab
+// order, so which control goes when is part of what the user sees.
+void SetSettingControlsEnabled(const Ui::Form1& ui, SettingGroup group, bool enabled) {
+  const bool textBoxes = group == SettingGroup::kTextBoxes;
+  for (const SettingControl& entry : SettingControls(ui)) {
+    if (std::holds_alternative<TextSetting>(entry) == textBoxes) {
+      ControlOf(entry)->setEnabled(enabled);
+    }
+  }
 }
 
 }  // namespace
@@ -76,9 +91,7 @@ void Form1DownloadView::FocusFlashBrowseButton() {
 void Form1DownloadView::SetControlsBusy() {
   SetEnabled({ui_.Command1, ui_.Command2, ui_.Command3, ui_.Command5, ui_.Command6, ui_.Command7},
              false);
-  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7,
-              ui_.Text8, ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
-             false);
+  SetSettingControlsEnabled(ui_, SettingGroup::kTextBoxes, false);
   ui_.Label2->setText(QString());
   // Cancel takes the download buttons' place: raised before they are hidden, so that it is
   // in front at every moment.
@@ -87,7 +100,7 @@ void Form1DownloadView::SetControlsBusy() {
   ui_.Command4->raise();
   ui_.Command2->setVisible(false);
   ui_.Command6->setVisible(false);
-  SetEnabled({ui_.Combo1, ui_.Combo2, ui_.EepromCheck, ui_.FlashCheck}, false);
+  SetSettingControlsEnabled(ui_, SettingGroup::kListsAndTickBoxes, false);
 }
 
 void Form1DownloadView::SetControlsIdle() {
@@ -97,12 +110,10 @@ void Form1DownloadView::SetControlsIdle() {
   ui_.Command4->setVisible(false);
   SetEnabled({ui_.Command1, ui_.Command2, ui_.Command3, ui_.Command5, ui_.Command6, ui_.Command7},
              true);
-  SetEnabled({ui_.Text1, ui_.Text2, ui_.Text3, ui_.Text4, ui_.Text5, ui_.Text6, ui_.Text7,
-              ui_.Text8, ui_.Text9, ui_.Text10, ui_.Text11, ui_.Text12},
-             true);
+  SetSettingControlsEnabled(ui_, SettingGroup::kTextBoxes, true);
   ui_.Label2->setText(QStringLiteral("Idle"));
   ui_.Label14->setText(QString());
-  SetEnabled({ui_.Combo1, ui_.Combo2, ui_.EepromCheck, ui_.FlashCheck}, true);
+  SetSettingControlsEnabled(ui_, SettingGroup::kListsAndTickBoxes, true);
 }
 
 void Form1DownloadView::DisableEepromControls() {

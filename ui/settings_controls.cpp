@@ -29,54 +29,66 @@ Qt::CheckState FromStoredCheckState(std::int16_t value) {
   }
 }
 
-std::string TextOf(const QLineEdit* box) {
-  return box->text().toStdString();
-}
-
-void SetText(QLineEdit* box, const std::string& text) {
-  box->setText(QString::fromStdString(text));
-}
+// Picks the one of `visitors` that takes the kind of control of an entry.
+template <typename... Visitors>
+struct ByKind : Visitors... {
+  using Visitors::operator()...;
+};
 
 }  // namespace
 
+std::array<SettingControl, 16> SettingControls(const Ui::Form1& ui) {
+  using S = DownloadSettings;
+  constexpr bool kPath = true;
+  constexpr bool kCharacters = false;
+  return {
+      ListSetting{ui.Combo1, &S::PortIndex},
+      ListSetting{ui.Combo2, &S::BaudIndex},
+      TextSetting{ui.Text1, &S::FlashFile, kPath},
+      TextSetting{ui.Text2, &S::StartSequence, kCharacters},
+      TextSetting{ui.Text3, &S::ReadyCharacter, kCharacters},
+      TextSetting{ui.Text4, &S::JumpCommand, kCharacters},
+      TextSetting{ui.Text5, &S::ActiveCharacter, kCharacters},
+      TextSetting{ui.Text6, &S::LineCompleteCharacter, kCharacters},
+      TextSetting{ui.Text7, &S::PageErrorCharacter, kCharacters},
+      TextSetting{ui.Text8, &S::FileErrorsCharacter, kCharacters},
+      TextSetting{ui.Text9, &S::FileOkCharacter, kCharacters},
+      TextSetting{ui.Text10, &S::ChecksumErrorCharacter, kCharacters},
+      TextSetting{ui.Text11, &S::EepromFile, kPath},
+      TextSetting{ui.Text12, &S::EepromWriteCommand, kCharacters},
+      TickBoxSetting{ui.EepromCheck, &S::EepromSelected},
+      TickBoxSetting{ui.FlashCheck, &S::FlashSelected},
+  };
+}
+
+QWidget* ControlOf(const SettingControl& entry) {
+  return std::visit([](const auto& kind) -> QWidget* { return kind.control; }, entry);
+}
+
 DownloadSettings ReadSettingsFromControls(const Ui::Form1& ui) {
   DownloadSettings s;
-  s.PortIndex = static_cast<std::int16_t>(ui.Combo1->currentIndex());
-  s.BaudIndex = static_cast<std::int16_t>(ui.Combo2->currentIndex());
-  s.FlashFile = TextOf(ui.Text1);
-  s.StartSequence = TextOf(ui.Text2);
-  s.ReadyCharacter = TextOf(ui.Text3);
-  s.JumpCommand = TextOf(ui.Text4);
-  s.ActiveCharacter = TextOf(ui.Text5);
-  s.LineCompleteCharacter = TextOf(ui.Text6);
-  s.PageErrorCharacter = TextOf(ui.Text7);
-  s.FileErrorsCharacter = TextOf(ui.Text8);
-  s.FileOkCharacter = TextOf(ui.Text9);
-  s.ChecksumErrorCharacter = TextOf(ui.Text10);
-  s.EepromFile = TextOf(ui.Text11);
-  s.EepromWriteCommand = TextOf(ui.Text12);
-  s.EepromSelected = ToStoredCheckState(ui.EepromCheck->checkState());
-  s.FlashSelected = ToStoredCheckState(ui.FlashCheck->checkState());
+  const ByKind read{
+      [&s](const ListSetting& list) {
+        s.*list.index = static_cast<std::int16_t>(list.control->currentIndex());
+      },
+      [&s](const TickBoxSetting& box) {
+        s.*box.state = ToStoredCheckState(box.control->checkState());
+      },
+      [&s](const TextSetting& box) { s.*box.text = box.control->text().toStdString(); },
+  };
+  for (const SettingControl& entry : SettingControls(ui)) std::visit(read, entry);
   return s;
 }
 
 void ApplySettingsToControls(Ui::Form1& ui, const DownloadSettings& s) {
-  ui.Combo1->setCurrentIndex(s.PortIndex);
-  ui.Combo2->setCurrentIndex(s.BaudIndex);
-  SetText(ui.Text1, s.FlashFile);
-  SetText(ui.Text2, s.StartSequence);
-  SetText(ui.Text3, s.ReadyCharacter);
-  SetText(ui.Text4, s.JumpCommand);
-  SetText(ui.Text5, s.ActiveCharacter);
-  SetText(ui.Text6, s.LineCompleteCharacter);
-  SetText(ui.Text7, s.PageErrorCharacter);
-  SetText(ui.Text8, s.FileErrorsCharacter);
-  SetText(ui.Text9, s.FileOkCharacter);
-  SetText(ui.Text10, s.ChecksumErrorCharacter);
-  SetText(ui.Text11, s.EepromFile);
-  SetText(ui.Text12, s.EepromWriteCommand);
-  ui.EepromCheck->setCheckState(FromStoredCheckState(s.EepromSelected));
-  ui.FlashCheck->setCheckState(FromStoredCheckState(s.FlashSelected));
+  const ByKind apply{
+      [&s](const ListSetting& list) { list.control->setCurrentIndex(s.*list.index); },
+      [&s](const TickBoxSetting& box) {
+        box.control->setCheckState(FromStoredCheckState(s.*box.state));
+      },
+      [&s](const TextSetting& box) { box.control->setText(QString::fromStdString(s.*box.text)); },
+  };
+  for (const SettingControl& entry : SettingControls(ui)) std::visit(apply, entry);
 }
 
 }  // namespace tarnwick

@@ -2,8 +2,10 @@
 
 #include <QLineEdit>
 #include <QValidator>
+#include <variant>
 
 #include "core/settings/field_reader.h"
+#include "ui/settings_controls.h"
 #include "ui_form1.h"
 
 namespace tarnwick {
@@ -42,11 +44,12 @@ class OneByteCharacters final : public QValidator {
 
 void ApplyTextBoxRules(Ui::Form1& ui) {
   constexpr int kMaxLength = static_cast<int>(FieldReader::kMaxFieldBytes);
-  for (QLineEdit* path : {ui.Text1, ui.Text11}) path->setMaxLength(kMaxLength);
-
-  for (QLineEdit* box : {ui.Text2, ui.Text3, ui.Text4, ui.Text5, ui.Text6, ui.Text7, ui.Text8,
-                         ui.Text9, ui.Text10, ui.Text12}) {
+  for (const SettingControl& entry : SettingControls(ui)) {
+    const auto* text = std::get_if<TextSetting>(&entry);
+    if (!text) continue;
+    QLineEdit* box = text->control;
     box->setMaxLength(kMaxLength);
+    if (text->isPath) continue;
     box->setValidator(new OneByteCharacters(*box));
     box->setAcceptDrops(false);
   }

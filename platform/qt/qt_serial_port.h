@@ -8,6 +8,10 @@
 
 namespace tarnwick {
 
+namespace qt_port {
+class SystemPort;
+}
+
 // The download's serial port over QSerialPort. Lives on the GUI thread; received bytes
 // are noticed by the event loop, so a blocking event pump wakes when data arrives.
 class QtSerialPort final : public SerialPort {
@@ -28,8 +32,7 @@ class QtSerialPort final : public SerialPort {
   void WaitForInput(std::chrono::milliseconds timeout) override;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<qt_port::SystemPort> impl_;  // this system's way of moving the bytes
 };
 
 }  // namespace tarnwick

@@ -1,5 +1,3 @@
-#include "platform/qt/qt_serial_port.h"
-
 #include <poll.h>
 #include <unistd.h>
 
@@ -14,11 +12,12 @@
 #include <climits>
 #include <cstring>
 #include <functional>
-#include <optional>
+#include <memory>
+#include <string>
+#include <string_view>
 #include <utility>
 
-#include "platform/qt/port_device.h"
-#include "platform/qt/qt_serial_port_common.h"
+#include "platform/qt/system_port.h"
 #ifdef __linux__
 #include "platform/qt/low_latency.h"
 #endif
@@ -59,11 +58,9 @@ int PollTimeout(std::chrono::steady_clock::duration remaining) {
   return static_cast<int>(std::clamp<decltype(ms)>(ms, 0, INT_MAX));
 }
 
-}  // namespace
-
-struct QtSerialPort::Impl {
-  explicit Impl(std::function<std::string(int)> resolve)
-      : resolveDevice(resolve ? std::move(resolve) : ResolvePortDevice) {
+class PosixPort final : public qt_port::SystemPort {
+ public:
+  PosixPort() {
     // For whatever QSerialPort still reads or writes itself.
     QObject::connect(&serial, &QSerialPort::errorOccurred, &serial,
                      [this](QSerialPort::SerialPortError error) {
@@ -73,17 +70,54 @@ struct QtSerialPort::Impl {
                      });
   }
 
-  void Open() {
-    if (isOpen) throw qt_port::AlreadyOpenError(settings);
-    const std::string device = qt_port::ResolveDeviceOrThrow(settings, resolveDevice);
+  void Send(std::string_view bytes) override {
+    unsent.append(bytes);
+    PushOutput();
+  }
 
+  std::string Input() override {
+    // Bytes that the read notifier has just taken in are returned without asking the system
+    // again; the next call picks up whatever arrives meanwhile.
+    if (received.empty() || !unsent.empty()) {
+      Refresh();
+    } else {
+      CheckUsable();
+    }
+    return std::exchange(received, {});
+  }
+
+  std::int32_t InBufferCount() override {
+    // Bytes already taken in answer the question without asking the system again.
+    if (received.empty() || !unsent.empty()) Refresh();
+    return static_cast<std::int32_t>(std::min<std::size_t>(received.size(), INT32_MAX));
+  }
+
+  void WaitForInput(std::chrono::milliseconds timeout) override {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      PullInput();
+      PushOutput();
+      ThrowIfGone();
+      if (!received.empty()) return;
+      const auto remaining = deadline - std::chrono::steady_clock::now();
+      if (remaining <= std::chrono::steady_clock::duration::zero()) return;
+      pollfd wait{static_cast<int>(serial.handle()),
+                  static_cast<short>(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0};
+      const int result = ::poll(&wait, 1, PollTimeout(remaining));
+      if (result < 0 && errno != EINTR) MarkGone("waiting for input", std::strerror(errno));
+      if (result > 0 && HangUpReported(wait.revents)) {
+        MarkGone("waiting for input", "the device hung up");
+      }
+    }
+  }
+
+ protected:
+  void OpenDevice(const std::string& device) override {
     // Open the device itself rather than a link to it (com1 -> /dev/ttyUSB0), so that the
     // lock file names the real device and other programs see it as busy.
     const QFileInfo info(QString::fromStdString(device));
     const QString canonical = info.canonicalFilePath();
-    qt_port::OpenConfigured(serial, settings, device,
-                            canonical.isEmpty() ? info.filePath() : canonical);
-    isOpen = true;
+    OpenConfigured(serial, device, canonical.isEmpty() ? info.filePath() : canonical);
     const int fd = static_cast<int>(serial.handle());
 #ifdef __linux__
     RequestLowLatency(fd);
@@ -103,44 +137,25 @@ struct QtSerialPort::Impl {
                      [this] { PushOutput(); });
   }
 
-  void Close() {
-    if (!isOpen) return;
+  void CloseDevice() override {
     if (!failure) PushOutput();
     ReleaseDevice();
-    isOpen = false;
-    failure.reset();
     received.clear();
     unsent.clear();
   }
 
-  void ReleaseDevice() {
+  void ReleaseDevice() override {
     writeNotifier.reset();
     if (serial.isOpen()) serial.close();
   }
 
-  // Records that the device has gone away. Only stops the notifiers: this may run inside
-  // one of their activations, where closing the device would delete them under Qt's feet.
-  void MarkGone(const std::string& operation, const std::string& reason) {
-    if (failure) return;
-    failure = qt_port::GoneMessage(settings, operation, reason);
+  // Only stops the notifiers: this may run inside one of their activations.
+  void StopAfterFailure() override {
     if (readNotifier) readNotifier->setEnabled(false);
     if (writeNotifier) writeNotifier->setEnabled(false);
   }
 
-  // Every operation starts here: a device that is gone fails this call and every later one.
-  // A hang-up itself is noticed by the read side (POLLHUP) and the write side (EIO), so no
-  // extra system call is spent on it per operation.
-  void CheckUsable() {
-    if (!isOpen) throw qt_port::NotOpenError(settings);
-    ThrowIfGone();
-  }
-
-  void ThrowIfGone() {
-    if (!failure) return;
-    ReleaseDevice();
-    throw PortError(*failure);
-  }
-
+ private:
   // Brings both queues up to date with the system, then fails if the device went away.
   void Refresh() {
     CheckUsable();
@@ -194,92 +209,19 @@ struct QtSerialPort::Impl {
     if (writeNotifier) writeNotifier->setEnabled(!unsent.empty());
   }
 
-  void WaitForInput(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-      PullInput();
-      PushOutput();
-      ThrowIfGone();
-      if (!received.empty()) return;
-      const auto remaining = deadline - std::chrono::steady_clock::now();
-      if (remaining <= std::chrono::steady_clock::duration::zero()) return;
-      pollfd wait{static_cast<int>(serial.handle()),
-                  static_cast<short>(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0};
-      const int result = ::poll(&wait, 1, PollTimeout(remaining));
-      if (result < 0 && errno != EINTR) MarkGone("waiting for input", std::strerror(errno));
-      if (result > 0 && HangUpReported(wait.revents)) {
-        MarkGone("waiting for input", "the device hung up");
-      }
-    }
-  }
-
-  std::function<std::string(int)> resolveDevice;
-  qt_port::ConnectionSettings settings;
-
   ReadActivityFilter readFilter{[this] { PullInput(); }};
   QSerialPort serial;
   QPointer<QSocketNotifier> readNotifier;
   std::unique_ptr<QSocketNotifier> writeNotifier;
 
-  bool isOpen = false;
   std::string received;  // received from the system, not yet taken by Input()
   std::string unsent;    // handed over by Output(), not yet taken by the system
-  std::optional<std::string> failure;
 };
 
-QtSerialPort::QtSerialPort(std::function<std::string(int)> resolveDevice)
-    : impl_(std::make_unique<Impl>(std::move(resolveDevice))) {}
+}  // namespace
 
-QtSerialPort::~QtSerialPort() {
-  impl_->Close();
-}
-
-void QtSerialPort::SetXonXoffFlowControl() {
-  impl_->settings.xonXoff = true;
-}
-void QtSerialPort::SetBaudRate(std::int32_t baud) {
-  impl_->settings.baudRate = baud;
-}
-void QtSerialPort::SetPortNumber(int number) {
-  impl_->settings.portNumber = number;
-}
-void QtSerialPort::Open() {
-  impl_->Open();
-}
-bool QtSerialPort::IsOpen() const {
-  return impl_->isOpen;
-}
-void QtSerialPort::Close() {
-  impl_->Close();
-}
-
-void QtSerialPort::Output(std::string_view bytes) {
-  impl_->CheckUsable();
-  impl_->unsent.append(bytes);
-  impl_->PushOutput();
-  impl_->ThrowIfGone();
-}
-
-std::string QtSerialPort::Input() {
-  // Bytes that the read notifier has just taken in are returned without asking the system
-  // again; the next call picks up whatever arrives meanwhile.
-  if (impl_->received.empty() || !impl_->unsent.empty()) {
-    impl_->Refresh();
-  } else {
-    impl_->CheckUsable();
-  }
-  return std::exchange(impl_->received, {});
-}
-
-std::int32_t QtSerialPort::InBufferCount() {
-  // Bytes already taken in answer the question without asking the system again.
-  if (impl_->received.empty() || !impl_->unsent.empty()) impl_->Refresh();
-  return static_cast<std::int32_t>(std::min<std::size_t>(impl_->received.size(), INT32_MAX));
-}
-
-void QtSerialPort::WaitForInput(std::chrono::milliseconds timeout) {
-  impl_->CheckUsable();
-  impl_->WaitForInput(timeout);
+std::unique_ptr<qt_port::SystemPort> qt_port::MakeSystemPort() {
+  return std::make_unique<PosixPort>();
 }
 
 }  // namespace tarnwick

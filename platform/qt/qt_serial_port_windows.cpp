@@ -1,5 +1,3 @@
-#include "platform/qt/qt_serial_port.h"
-
 #include <QAbstractEventDispatcher>
 #include <QObject>
 #include <QSerialPort>
@@ -7,13 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <functional>
-#include <optional>
+#include <memory>
 #include <string>
-#include <utility>
+#include <string_view>
 
-#include "platform/qt/port_device.h"
-#include "platform/qt/qt_serial_port_common.h"
+#include "platform/qt/system_port.h"
 
 // The port on Windows, over QSerialPort's own API. Its reads and writes complete in the
 // background and are delivered only while the thread waits for them: in the event loop or
@@ -40,11 +36,9 @@ bool LeavesPortUnusable(QSerialPort::SerialPortError error) {
   return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
 }
 
-}  // namespace
-
-struct QtSerialPort::Impl {
-  explicit Impl(std::function<std::string(int)> resolve)
-      : resolveDevice(resolve ? std::move(resolve) : ResolvePortDevice) {
+class WindowsPort final : public qt_port::SystemPort {
+ public:
+  WindowsPort() {
     QObject::connect(&serial, &QSerialPort::errorOccurred, &serial,
                      [this](QSerialPort::SerialPortError error) {
                        if (isOpen && LeavesPortUnusable(error)) {
@@ -60,34 +54,58 @@ struct QtSerialPort::Impl {
     });
   }
 
-  void Open() {
-    if (isOpen) throw qt_port::AlreadyOpenError(settings);
-    const std::string device = qt_port::ResolveDeviceOrThrow(settings, resolveDevice);
-    // "COMn" as it is; QSerialPort adds the prefix that COM10 and above need.
-    qt_port::OpenConfigured(serial, settings, device, QString::fromStdString(device));
-    isOpen = true;
+  void Send(std::string_view bytes) override {
+    const auto size = static_cast<qint64>(bytes.size());
+    if (size > 0 && serial.write(bytes.data(), size) != size) {
+      MarkGone("writing", serial.errorString().toStdString());
+    }
+    SendPending();
   }
 
-  void Close() {
-    if (!isOpen) return;
+  std::string Input() override {
+    Receive();
+    return serial.readAll().toStdString();
+  }
+
+  std::int32_t InBufferCount() override {
+    Receive();
+    return static_cast<std::int32_t>(std::min<qint64>(serial.bytesAvailable(), INT32_MAX));
+  }
+
+  void WaitForInput(std::chrono::milliseconds timeout) override {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::max(timeout, std::chrono::milliseconds::zero());
+    bool lastSlice = false;
+    while (serial.bytesAvailable() == 0 && !lastSlice) {
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      lastSlice = left <= kWaitSlice;
+      const auto slice = std::clamp(left, std::chrono::milliseconds::zero(), kWaitSlice);
+      serial.waitForReadyRead(static_cast<int>(slice.count()));
+      ThrowIfGone();
+    }
+  }
+
+ protected:
+  void OpenDevice(const std::string& device) override {
+    // "COMn" as it is; QSerialPort adds the prefix that COM10 and above need.
+    OpenConfigured(serial, device, QString::fromStdString(device));
+  }
+
+  void CloseDevice() override {
     SendPending();
     ReleaseDevice();
-    isOpen = false;
-    failure.reset();
   }
 
-  void ReleaseDevice() {
+  void ReleaseDevice() override {
     if (serial.isOpen()) serial.close();
   }
 
-  // Records that the device has gone away. Runs inside QSerialPort's own handling of the
-  // failed I/O, where closing the device would pull it away under Qt's feet, so the device
-  // is released by the next operation, which throws, or else from the event loop: a device
-  // that keeps reporting its failure must not keep waking the event loop while, say, a
-  // message box is open. A port closed and opened again in the meantime is left alone.
-  void MarkGone(const std::string& operation, const std::string& reason) {
-    if (failure) return;
-    failure = qt_port::GoneMessage(settings, operation, reason);
+  // The device is released by the next operation, which throws, or else from the event
+  // loop: a device that keeps reporting its failure must not keep waking the event loop
+  // while, say, a message box is open. A port closed and opened again in the meantime is
+  // left alone.
+  void StopAfterFailure() override {
     QMetaObject::invokeMethod(
         &serial,
         [this] {
@@ -96,18 +114,7 @@ struct QtSerialPort::Impl {
         Qt::QueuedConnection);
   }
 
-  // Every operation starts here: a device that is gone fails this call and every later one.
-  void CheckUsable() {
-    if (!isOpen) throw qt_port::NotOpenError(settings);
-    ThrowIfGone();
-  }
-
-  void ThrowIfGone() {
-    if (!failure) return;
-    ReleaseDevice();
-    throw PortError(*failure);
-  }
-
+ private:
   // Starts writing what QSerialPort holds and delivers a write that has completed, so that
   // the next part follows; never waits for the bytes to leave. A zero wait does both: it
   // starts a write when none is under way (as flush() would) and then takes in completions.
@@ -123,77 +130,14 @@ struct QtSerialPort::Impl {
     ThrowIfGone();
   }
 
-  void WaitForInput(std::chrono::milliseconds timeout) {
-    CheckUsable();
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::max(timeout, std::chrono::milliseconds::zero());
-    bool lastSlice = false;
-    while (serial.bytesAvailable() == 0 && !lastSlice) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      lastSlice = left <= kWaitSlice;
-      const auto slice = std::clamp(left, std::chrono::milliseconds::zero(), kWaitSlice);
-      serial.waitForReadyRead(static_cast<int>(slice.count()));
-      ThrowIfGone();
-    }
-  }
-
-  std::function<std::string(int)> resolveDevice;
-  qt_port::ConnectionSettings settings;
-  bool isOpen = false;
-  std::optional<std::string> failure;
-  // Last, so that it goes first: its error signal reaches the members above.
+  // Destroyed before the members of SystemPort, which its error signal reaches.
   QSerialPort serial;
 };
 
-QtSerialPort::QtSerialPort(std::function<std::string(int)> resolveDevice)
-    : impl_(std::make_unique<Impl>(std::move(resolveDevice))) {}
+}  // namespace
 
-QtSerialPort::~QtSerialPort() {
-  impl_->Close();
-}
-
-void QtSerialPort::SetXonXoffFlowControl() {
-  impl_->settings.xonXoff = true;
-}
-void QtSerialPort::SetBaudRate(std::int32_t baud) {
-  impl_->settings.baudRate = baud;
-}
-void QtSerialPort::SetPortNumber(int number) {
-  impl_->settings.portNumber = number;
-}
-void QtSerialPort::Open() {
-  impl_->Open();
-}
-bool QtSerialPort::IsOpen() const {
-  return impl_->isOpen;
-}
-void QtSerialPort::Close() {
-  impl_->Close();
-}
-
-void QtSerialPort::Output(std::string_view bytes) {
-  impl_->CheckUsable();
-  const auto size = static_cast<qint64>(bytes.size());
-  if (size > 0 && impl_->serial.write(bytes.data(), size) != size) {
-    impl_->MarkGone("writing", impl_->serial.errorString().toStdString());
-  }
-  impl_->SendPending();
-  impl_->ThrowIfGone();
-}
-
-std::string QtSerialPort::Input() {
-  impl_->Receive();
-  return impl_->serial.readAll().toStdString();
-}
-
-std::int32_t QtSerialPort::InBufferCount() {
-  impl_->Receive();
-  return static_cast<std::int32_t>(std::min<qint64>(impl_->serial.bytesAvailable(), INT32_MAX));
-}
-
-void QtSerialPort::WaitForInput(std::chrono::milliseconds timeout) {
-  impl_->WaitForInput(timeout);
+std::unique_ptr<qt_port::SystemPort> qt_port::MakeSystemPort() {
+  return std::make_unique<WindowsPort>();
 }
 
 }  // namespace tarnwick

@@ -122,28 +122,6 @@ TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
   }
 }
 
-TEST(EngineOverPty, SilentTargetGetsThreeRequestsTwoToThreeSecondsApart) {
-  SimulatedTarget target({"--silent"});
-  ASSERT_TRUE(target.Started());
-  QTemporaryDir folder;
-  Download download(target);
-  download.view.Settings().FlashFile = WriteFile(folder, "app.hex", sim::MakeHexRecords(1));
-  download.downloader.Start(Mode::kJump);
-
-  EXPECT_EQ(download.view.Messages(),
-            std::vector<std::string>{"No response from target bootloader."});
-  EXPECT_FALSE(download.view.Busy());
-  EXPECT_FALSE(download.port.IsOpen());
-  EXPECT_EQ(target.Received(), "$@&$$@&$$@&$");
-  const auto requests = target.ReadTimesStartingWith("$@&$");
-  ASSERT_EQ(requests.size(), 3u);
-  for (std::size_t i = 1; i < requests.size(); ++i) {
-    const long long gap = requests[i] - requests[i - 1];
-    EXPECT_GT(gap, 1'900'000) << "request " << i;  // more than 2 s, less the log's jitter
-    EXPECT_LT(gap, 3'500'000) << "request " << i;
-  }
-}
-
 TEST(EngineOverPty, WaitModeStartsWhenTheTargetIsReset) {
   SimulatedTarget target({"--reset-after-ms", "1500", "--version", "1.28"});
   ASSERT_TRUE(target.Started());

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <pty.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
@@ -18,54 +17,37 @@
 
 #include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
+#include "tests/support/far_end.h"
 #include "tests/support/headless_download_view.h"
+#include "tests/support/open_files.h"
 
 namespace tarnwick::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-int OpenFileCount() {
-  const fs::directory_iterator entries("/proc/self/fd");
-  return static_cast<int>(std::distance(entries, fs::directory_iterator()));
-}
-
 // A download of a three-line application file through the real port on the slave side of a
-// pseudo-terminal, with the real clock. The test plays the target on the master; closing the
-// master is the far end going away.
+// pseudo-terminal, with the real clock. The test plays the target on the far end.
 struct PtyDownload {
-  PtyDownload() : port([this](int) { return slave_path; }) {
-    files_open = OpenFileCount();
-    char name[256] = {};
-    int slave = -1;
-    EXPECT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-    ::close(slave);  // only the port under test holds the slave
-    slave_path = name;
+  PtyDownload() : port([this](int) { return far.Slave(); }) {
     std::ofstream(file, std::ios::binary) << "L1\r\nL2\r\nL3\r\n";
     view.Settings().FlashFile = file.string();
     view.BindTimers(downloader);
   }
-  ~PtyDownload() {
-    CloseMaster();
-    fs::remove(file);
-  }
-  void CloseMaster() {
-    if (master >= 0) ::close(master);
-    master = -1;
-  }
+  ~PtyDownload() { fs::remove(file); }
 
-  void ExpectEndedWith(const std::vector<std::string>& messages) const {
+  void ExpectEndedWith(const std::vector<std::string>& messages) {
     EXPECT_EQ(view.Messages(), messages);
     EXPECT_FALSE(view.Busy());
     EXPECT_EQ(std::count(view.StatusTexts().begin(), view.StatusTexts().end(), "Idle"), 1);
     EXPECT_FALSE(port.IsOpen());
     // Once the test's own end is closed, neither the download file nor the device is held.
-    EXPECT_EQ(OpenFileCount() - (master >= 0 ? 1 : 0), files_open);
+    far.Close();
+    EXPECT_EQ(OpenFileCount(), files_open);
   }
 
-  int files_open = 0;
-  int master = -1;
-  std::string slave_path;
+  int files_open = OpenFileCount();
+  FarEnd far;
   fs::path file =
       fs::temp_directory_path() / ("tarnwick-faults-" + std::to_string(::getpid()) + ".hex");
   QtSerialPort port;
@@ -82,18 +64,18 @@ TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage)
     PtyDownload d;
     // A bootloader served by Qt's event loop: "?V1.30" to the request, "~" to each line,
     // until it goes away as a pulled adapter.
-    QSocketNotifier notifier(d.master, QSocketNotifier::Read);
+    QSocketNotifier notifier(d.far.Fd(), QSocketNotifier::Read);
     const auto vanish = [&] {
       notifier.setEnabled(false);
-      d.CloseMaster();
+      d.far.Close();
     };
     int reads = 0;
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
       char chunk[256];
-      if (::read(d.master, chunk, sizeof chunk) <= 0) return;
+      if (::read(d.far.Fd(), chunk, sizeof chunk) <= 0) return;
       if (++reads == vanish_at_read) return vanish();
       const std::string answer = reads == 1 ? "?V1.30" : "~";
-      ASSERT_EQ(::write(d.master, answer.data(), answer.size()), ssize_t(answer.size()));
+      d.far.Write(answer);
     });
     // The end-of-file wait begins right after the lines-remaining timer stops.
     d.view.onLineTimer = [&](bool enabled) {
@@ -119,7 +101,7 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
     // Writes without a pause and throws away whatever the program sends, as a target
     // talking at another baud rate would look.
     std::atomic<bool> stop{false};
-    std::thread streamer([&, fd = d.master] {
+    std::thread streamer([&, fd = d.far.Fd()] {
       std::string chunk;
       while (chunk.size() < 1024) chunk += c.pattern;
       while (!stop) {

@@ -32,6 +32,11 @@ void ConsoleView::SetStatusText(const std::string& text) {
   if (!text.empty()) events_.Phase(text);
 }
 
+// The version is worth a line once it is known; the bare caption that comes first is not.
+void ConsoleView::SetVersionText(const std::string& text) {
+  if (text != "BootLoader Version: ") events_.Phase(text);
+}
+
 void ConsoleView::SetLinesRemainingText(const std::string& text) {
   // "0" comes only when the last line of a file has been sent.
   if (text == "0") ReportProgress();

@@ -35,7 +35,7 @@ class ConsoleView final : public DownloadView {
   void SetStatusText(const std::string& text) override;
   void SetLinesRemainingText(const std::string& text) override;
   void ShowLinesRemaining() override {}
-  void SetVersionText(const std::string&) override {}
+  void SetVersionText(const std::string& text) override;
   void ShowVersion() override {}
   void SetLineTimerEnabled(bool enabled) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;

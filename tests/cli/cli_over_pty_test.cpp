@@ -174,6 +174,7 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
     EXPECT_EQ(code, i == 2 ? 4 : 0) << run.out;
     EXPECT_EQ(targets[i]->Received().find(":00000001FF") != std::string::npos, i != 2);
   }
+  EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
   EXPECT_NE(run.out.find("No response from target bootloader."), std::string::npos);
 }
 

@@ -7,16 +7,12 @@
 #include <vector>
 
 #include "tests/core/download/download_fixture.h"
+#include "tests/support/open_files.h"
 
 namespace tarnwick::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-int OpenFileCount() {
-  const fs::directory_iterator entries("/proc/self/fd");
-  return static_cast<int>(std::distance(entries, fs::directory_iterator()));
-}
 
 TEST(DownloadFileFaults, EachEndsWithItsMessageBeforeAnyLineIsSent) {
   enum Fault { kDeleted, kUnreadable, kFolder, kOverflow };

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <pty.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
@@ -18,60 +17,41 @@
 
 #include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
-#include "tests/support/headless_download_view.h"
+#include "tests/support/far_end.h"
+#include "tests/support/open_files.h"
+#include "tests/support/pty_download.h"
 
 namespace tarnwick::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-int OpenFileCount() {
-  const fs::directory_iterator entries("/proc/self/fd");
-  return static_cast<int>(std::distance(entries, fs::directory_iterator()));
+// A three-line application file, named by the settings of the download that sends it.
+DownloadSettings ThreeLines(const fs::path& file) {
+  std::ofstream(file, std::ios::binary) << "L1\r\nL2\r\nL3\r\n";
+  DownloadSettings settings;
+  settings.FlashFile = file.string();
+  return settings;
 }
 
-// A download of a three-line application file through the real port on the slave side of a
-// pseudo-terminal, with the real clock. The test plays the target on the master; closing the
-// master is the far end going away.
-struct PtyDownload {
-  PtyDownload() : port([this](int) { return slave_path; }) {
-    files_open = OpenFileCount();
-    char name[256] = {};
-    int slave = -1;
-    EXPECT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-    ::close(slave);  // only the port under test holds the slave
-    slave_path = name;
-    std::ofstream(file, std::ios::binary) << "L1\r\nL2\r\nL3\r\n";
-    view.Settings().FlashFile = file.string();
-    view.BindTimers(downloader);
-  }
-  ~PtyDownload() {
-    CloseMaster();
-    fs::remove(file);
-  }
-  void CloseMaster() {
-    if (master >= 0) ::close(master);
-    master = -1;
-  }
+// A download through the real port on the slave side of a pseudo-terminal, with the real
+// clock. The test plays the target on the far end.
+struct FaultRig {
+  ~FaultRig() { fs::remove(file); }
 
-  void ExpectEndedWith(const std::vector<std::string>& messages) const {
-    EXPECT_EQ(view.Messages(), messages);
-    EXPECT_FALSE(view.Busy());
-    EXPECT_EQ(std::count(view.StatusTexts().begin(), view.StatusTexts().end(), "Idle"), 1);
-    EXPECT_FALSE(port.IsOpen());
+  void ExpectEndedWith(const std::string& message) {
+    EXPECT_EQ(d.view.Message(), message);
+    EXPECT_FALSE(d.port.IsOpen());
     // Once the test's own end is closed, neither the download file nor the device is held.
-    EXPECT_EQ(OpenFileCount() - (master >= 0 ? 1 : 0), files_open);
+    far.Close();
+    EXPECT_EQ(OpenFileCount(), files_open);
   }
 
-  int files_open = 0;
-  int master = -1;
-  std::string slave_path;
+  int files_open = OpenFileCount();
+  FarEnd far;
   fs::path file =
       fs::temp_directory_path() / ("tarnwick-faults-" + std::to_string(::getpid()) + ".hex");
-  QtSerialPort port;
-  SystemClock clock;
-  HeadlessDownloadView view{DownloadSettings{}};
-  Downloader downloader{port, clock, view};
+  PtyDownload d{far.Slave(), ThreeLines(file)};
 };
 
 TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage) {
@@ -79,30 +59,31 @@ TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage)
   // or in the end-of-file wait (0).
   for (const int vanish_at_read : {1, 3, 0}) {
     SCOPED_TRACE(vanish_at_read);
-    PtyDownload d;
+    FaultRig rig;
+    FarEnd& far = rig.far;
     // A bootloader served by Qt's event loop: "?V1.30" to the request, "~" to each line,
     // until it goes away as a pulled adapter.
-    QSocketNotifier notifier(d.master, QSocketNotifier::Read);
+    QSocketNotifier notifier(far.Fd(), QSocketNotifier::Read);
     const auto vanish = [&] {
       notifier.setEnabled(false);
-      d.CloseMaster();
+      far.Close();
     };
     int reads = 0;
     QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
       char chunk[256];
-      if (::read(d.master, chunk, sizeof chunk) <= 0) return;
+      if (::read(far.Fd(), chunk, sizeof chunk) <= 0) return;
       if (++reads == vanish_at_read) return vanish();
       const std::string answer = reads == 1 ? "?V1.30" : "~";
-      ASSERT_EQ(::write(d.master, answer.data(), answer.size()), ssize_t(answer.size()));
+      far.Write(answer);
     });
-    // The end-of-file wait begins right after the lines-remaining timer stops.
-    d.view.onLineTimer = [&](bool enabled) {
-      if (!enabled && vanish_at_read == 0) vanish();
+    // The end-of-file wait begins right after the last line's progress.
+    rig.d.events.on_progress = [&](std::int64_t sent, std::int64_t total) {
+      if (sent == total && vanish_at_read == 0) vanish();
     };
 
-    d.downloader.Start(Mode::kJump);
+    rig.d.downloader.Start(Mode::kJump);
 
-    d.ExpectEndedWith({"Error encountered while downloading the firmware file."});
+    rig.ExpectEndedWith("Error encountered while downloading the firmware file.");
   }
 }
 
@@ -115,11 +96,11 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
   } cases[] = {{true, "\xF0\xE1\x87\x0F\xC3\x78"}, {false, "\xF0\x5E\xE1\x87\x0F"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.wait_mode ? "wait mode" : "jump mode");
-    PtyDownload d;
+    FaultRig rig;
     // Writes without a pause and throws away whatever the program sends, as a target
     // talking at another baud rate would look.
     std::atomic<bool> stop{false};
-    std::thread streamer([&, fd = d.master] {
+    std::thread streamer([&, fd = rig.far.Fd()] {
       std::string chunk;
       while (chunk.size() < 1024) chunk += c.pattern;
       while (!stop) {
@@ -130,17 +111,13 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
         if (ready.revents & POLLOUT) (void)::write(fd, chunk.data(), chunk.size());
       }
     });
-    d.view.CancelAfter(300);
+    rig.d.CancelAfter(300);
 
-    if (c.wait_mode) {
-      d.downloader.Start(Mode::kWait);
-    } else {
-      d.downloader.Start(Mode::kJump);
-    }
+    rig.d.downloader.Start(c.wait_mode ? Mode::kWait : Mode::kJump);
     stop = true;
     streamer.join();
 
-    d.ExpectEndedWith({});
+    rig.ExpectEndedWith("");
   }
 }
 

@@ -36,6 +36,7 @@
 #include "tests/core/download/fake_target.h"
 #include "tests/core/download/fake_view.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/open_files.h"
 
 namespace tarnwick {
 namespace {
@@ -58,46 +59,6 @@ struct Reader {
   }
 };
 
-// The scripted target, answering every write with the next reply of the input instead of its
-// rules. Every look at the port takes a millisecond, as on a real machine, so that a wait
-// that reads a target streaming without a pause still comes to its end.
-class ReplyingPort final : public SerialPort {
- public:
-  ReplyingPort(testing::FakeTarget& t, testing::FakeClock& c) : target_(t), clock_(c) {}
-  Reader replies;
-
-  // The delay is up to a second in 5 ms steps, or up to five and a half seconds in 100 ms
-  // steps, so that answers come both inside and after the three-second waits.
-  void ScheduleNextReply() {
-    const std::uint8_t code = replies.Byte();
-    std::string text = replies.Text(replies.Byte() % 32);
-    if (!text.empty()) target_.SendAfter(code < 200 ? code * 5 : (code - 200) * 100, text);
-  }
-  void SetXonXoffFlowControl() override { target_.SetXonXoffFlowControl(); }
-  void SetBaudRate(std::int32_t baud) override { target_.SetBaudRate(baud); }
-  void SetPortNumber(int number) override { target_.SetPortNumber(number); }
-  void Open() override { target_.Open(); }
-  bool IsOpen() const override { return target_.IsOpen(); }
-  void Close() override { target_.Close(); }
-  void Output(std::string_view bytes) override {
-    target_.Output(bytes);
-    ScheduleNextReply();
-  }
-  std::string Input() override {
-    ++clock_.now_ms;
-    return target_.Input();
-  }
-  std::int32_t InBufferCount() override {
-    ++clock_.now_ms;
-    return target_.InBufferCount();
-  }
-  void WaitForInput(std::chrono::milliseconds timeout) override { target_.WaitForInput(timeout); }
-
- private:
-  testing::FakeTarget& target_;
-  testing::FakeClock& clock_;
-};
-
 // Protocol settings are drawn from the characters the exchange uses, and never hold a line
 // end, so every line end on the wire would have come from a download file.
 std::string SettingText(Reader& in) {
@@ -114,11 +75,6 @@ std::string& ProtocolSetting(DownloadSettings& s, std::uint8_t which) {
                                  &s.PageErrorCharacter,  &s.ChecksumErrorCharacter,
                                  &s.FileErrorsCharacter, &s.FileOkCharacter};
   return *fields[which % std::size(fields)];
-}
-
-int OpenFileCount() {
-  const fs::directory_iterator entries("/proc/self/fd");
-  return static_cast<int>(std::distance(entries, fs::directory_iterator()));
 }
 
 // The lines that a download sends from a file, as the file reader splits them.
@@ -194,14 +150,16 @@ class FuzzedDownload {
     if (fault_ >= 4) fault_at_pump_ = when % 4096;
     if (fault_at_pump_ == 0) ApplyTimedFault();
 
-    port_.replies.data = in_.Take(in_.Word());
-    port_.ScheduleNextReply();  // what the target sends before the download begins
+    replies_.data = in_.Take(in_.Word());
+    target_.after_write = [this] { ScheduleNextReply(); };
+    target_.ms_per_look = 1;
+    ScheduleNextReply();  // what the target sends before the download begins
   }
 
   void RunAndCheck() {
-    const int files_open_before = OpenFileCount();
+    const int files_open_before = testing::OpenFileCount();
     wait_mode_ ? downloader_.Start(Mode::kWait) : downloader_.Start(Mode::kJump);
-    FUZZ_CHECK(OpenFileCount() == files_open_before, "files left open after the download");
+    FUZZ_CHECK(testing::OpenFileCount() == files_open_before, "files left open after the download");
     FUZZ_CHECK(!target_.open, "the port is left open");
     // Busy at most once and idle at the end, and nothing written while idle.
     const std::vector<std::string> states = log_.Only({"busy", "idle", "write "});
@@ -219,6 +177,14 @@ class FuzzedDownload {
   }
 
  private:
+  // The delay is up to a second in 5 ms steps, or up to five and a half seconds in 100 ms
+  // steps, so that answers come both inside and after the three-second waits.
+  void ScheduleNextReply() {
+    const std::uint8_t code = replies_.Byte();
+    std::string text = replies_.Text(replies_.Byte() % 32);
+    if (!text.empty()) target_.SendAfter(code < 200 ? code * 5 : (code - 200) * 100, text);
+  }
+
   std::string PathFor(std::uint8_t choice, const char* name) const {
     const std::string unusual[] = {"", "x", (folder_ / "missing.hex").string(), folder_.string()};
     return choice >= 1 && choice <= 4 ? unusual[choice - 1] : (folder_ / name).string();
@@ -341,9 +307,9 @@ class FuzzedDownload {
   testing::FakeClock clock_;
   testing::EventLog log_{clock_};
   testing::FakeTarget target_{clock_, log_};
-  ReplyingPort port_{target_, clock_};
+  Reader replies_;  // each write is answered by the next of these instead of the target's rules
   testing::FakeView window_{clock_, log_};
-  Downloader downloader_{port_, clock_, window_};
+  Downloader downloader_{target_, clock_, window_};
 
   std::string flash_, eeprom_;
   bool wait_mode_ = false;

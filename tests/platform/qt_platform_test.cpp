@@ -15,6 +15,7 @@
 #include "platform/qt/low_latency.h"
 #include "platform/qt/port_device.h"
 #include "platform/qt/qt_serial_port.h"
+#include "tests/support/far_end.h"
 
 namespace tarnwick {
 namespace {
@@ -22,31 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// A pseudo-terminal pair. The port under test opens the slave by its path; the test plays the
-// far end on the master.
-struct Pty {
-  Pty() { EXPECT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0); }
-  ~Pty() { CloseMaster(); }
-  // The far end goes away, as when a USB adapter is pulled out.
-  void CloseMaster() { ::close(std::exchange(master, -1)); }
-  void Write(std::string_view bytes) {
-    EXPECT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
-  // What the far end receives until `count` bytes have come or ten seconds have passed.
-  std::string Read(std::size_t count) {
-    const auto deadline = Clock::now() + 10s;
-    std::string got;
-    char chunk[512];
-    while (got.size() < count && Clock::now() < deadline) {
-      std::this_thread::sleep_for(1ms);
-      got.append(chunk, std::max<ssize_t>(::read(master, chunk, sizeof chunk), 0));
-    }
-    return got;
-  }
-
-  int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-  std::string slave = master >= 0 ? ::ptsname(master) : "";
-};
+using Pty = testing::FarEnd;
 
 QtSerialPort PortOn(const std::string& device) {
   return QtSerialPort([device](int) { return device; });
@@ -63,7 +40,7 @@ const std::vector<std::function<void(SerialPort&)>> kOperations = {
 class QtSerialPortTest : public ::testing::Test {
  protected:
   Pty pty;
-  QtSerialPort port = PortOn(pty.slave);
+  QtSerialPort port = PortOn(pty.Slave());
 };
 
 // The count sees arriving bytes with no event loop running, and leaves them for Input().
@@ -101,10 +78,10 @@ TEST_F(QtSerialPortTest, MissingOrBusyDeviceThrows) {
   const std::string dangling = (dir.path() + "/com1").toStdString();
   const std::string link = (dir.path() + "/com2").toStdString();
   ASSERT_EQ(::symlink("/dev/tarnwick-no-such-device", dangling.c_str()), 0);
-  ASSERT_EQ(::symlink(pty.slave.c_str(), link.c_str()), 0);
+  ASSERT_EQ(::symlink(pty.Slave().c_str(), link.c_str()), 0);
   port.Open();
   for (const std::string& device :
-       {std::string(), std::string("/dev/tarnwick-no-such-device"), dangling, link, pty.slave}) {
+       {std::string(), std::string("/dev/tarnwick-no-such-device"), dangling, link, pty.Slave()}) {
     QtSerialPort other = PortOn(device);
     EXPECT_THROW(other.Open(), PortError) << device;
     EXPECT_FALSE(other.IsOpen()) << device;
@@ -119,7 +96,7 @@ TEST_F(QtSerialPortTest, AppliesEveryOfferedRateWithEightNoneOneAndXonXoff) {
     port.SetBaudRate(rate);
     ASSERT_NO_THROW(port.Open()) << rate;
     termios2 line{};
-    ASSERT_EQ(::ioctl(pty.master, TCGETS2, &line), 0);  // on a master, acts on its slave
+    ASSERT_EQ(::ioctl(pty.Fd(), TCGETS2, &line), 0);  // on a master, acts on its slave
     EXPECT_EQ(line.c_ospeed, static_cast<speed_t>(rate));
     EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t{CS8}) << rate;
     EXPECT_EQ(line.c_iflag & (IXON | IXOFF), tcflag_t{IXON | IXOFF}) << rate;
@@ -159,12 +136,12 @@ TEST_F(QtSerialPortTest, WaitForInputAndABlockingEventPumpWakeOnArrivingBytes) {
 TEST(QtSerialPortFarEndTest, EveryOperationFailsAtOnceAfterTheFarEndWentAway) {
   for (std::size_t first = 0; first < kOperations.size(); ++first) {
     Pty pty;
-    QtSerialPort port = PortOn(pty.slave);
+    QtSerialPort port = PortOn(pty.Slave());
     port.Open();
     port.Output("partial");
     ASSERT_EQ(pty.Read(7), "partial");
     pty.Write("lost");
-    pty.CloseMaster();
+    pty.Close();
     const auto start = Clock::now();
     std::string reason;
     try {
@@ -174,7 +151,7 @@ TEST(QtSerialPortFarEndTest, EveryOperationFailsAtOnceAfterTheFarEndWentAway) {
     }
     // Which device, doing what, and the system's words: the reason that goes to the log.
     EXPECT_TRUE(std::regex_match(
-        reason, std::regex("Com 1 \\(" + pty.slave + "\\) failed while [a-z ]+: .+")))
+        reason, std::regex("Com 1 \\(" + pty.Slave() + "\\) failed while [a-z ]+: .+")))
         << "first operation " << first << ": " << reason;
     for (const auto& later : kOperations) EXPECT_THROW(later(port), PortError) << first;
     EXPECT_LT(Clock::now() - start, 30s);  // far below the 60 s WaitForInput was given
@@ -187,7 +164,7 @@ TEST(QtSerialPortFarEndTest, EveryOperationFailsAtOnceAfterTheFarEndWentAway) {
 // while a message box is open during a download.
 TEST_F(QtSerialPortTest, EventLoopRestsAfterTheFarEndWentAway) {
   port.Open();
-  pty.CloseMaster();
+  pty.Close();
   bool timerFired = false;
   QTimer::singleShot(500, [&] { timerFired = true; });
   int wakeUps = 0;
@@ -197,7 +174,7 @@ TEST_F(QtSerialPortTest, EventLoopRestsAfterTheFarEndWentAway) {
 
 TEST(LowLatencyTest, RefusedQuietlyOnAPseudoTerminal) {
   Pty pty;
-  const int slave = ::open(pty.slave.c_str(), O_RDWR | O_NOCTTY);
+  const int slave = ::open(pty.Slave().c_str(), O_RDWR | O_NOCTTY);
   EXPECT_TRUE(slave >= 0 && !RequestLowLatency(slave));
   ::close(slave);
 }
@@ -228,8 +205,8 @@ TEST(ResolvePortDeviceTest, ComLinkInProgramFolderDecidesAndIsDescribed) {
   Pty pty;
   const std::string link = QCoreApplication::applicationDirPath().toStdString() + "/com7";
   ::unlink(link.c_str());
-  ASSERT_EQ(::symlink(pty.slave.c_str(), link.c_str()), 0);
-  EXPECT_EQ(DescribePortDevice(7), "Com 7 opens " + link + " -> " + pty.slave);
+  ASSERT_EQ(::symlink(pty.Slave().c_str(), link.c_str()), 0);
+  EXPECT_EQ(DescribePortDevice(7), "Com 7 opens " + link + " -> " + pty.Slave());
   QtSerialPort port;
   port.SetPortNumber(7);
   port.Open();

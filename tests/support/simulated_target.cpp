@@ -1,8 +1,5 @@
 #include "tests/support/simulated_target.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "tools/target-sim/sim_log.h"
 
 namespace tarnwick::testing {
@@ -29,23 +26,6 @@ std::string SimulatedTarget::Device() const {
 
 std::string SimulatedTarget::Received() const {
   return sim::ReadReceivedBytes(folder_.filePath("sim.log").toStdString());
-}
-
-std::vector<long long> SimulatedTarget::ReadTimesStartingWith(const std::string& prefix) const {
-  std::ifstream log(folder_.filePath("sim.log").toStdString());
-  std::vector<long long> times;
-  std::string line;
-  while (std::getline(log, line)) {
-    std::istringstream fields(line);
-    long long micros = 0;
-    std::string kind;
-    fields >> micros >> kind;
-    if (kind != "RX") continue;
-    std::string bytes;
-    std::getline(fields >> std::ws, bytes);
-    if (bytes.rfind(prefix, 0) == 0) times.push_back(micros);
-  }
-  return times;
 }
 
 }  // namespace tarnwick::testing

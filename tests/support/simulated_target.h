@@ -20,8 +20,6 @@ class SimulatedTarget {
   std::string Device() const;
   // Every byte the simulator has received so far, in order.
   std::string Received() const;
-  // The times (microseconds since the simulator started) of each read that began with `prefix`.
-  std::vector<long long> ReadTimesStartingWith(const std::string& prefix) const;
   QString Folder() const { return folder_.path(); }
 
  private:

@@ -13,9 +13,14 @@
 namespace tarnwick::sim {
 
 PseudoTerminal::~PseudoTerminal() {
+  Close();
+}
+
+void PseudoTerminal::Close() {
   Unlink();
   if (slave_ >= 0) close(slave_);
   if (master_ >= 0) close(master_);
+  slave_ = master_ = -1;
 }
 
 bool PseudoTerminal::Fail(const std::string& what) {

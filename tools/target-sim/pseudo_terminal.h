@@ -28,6 +28,9 @@ class PseudoTerminal {
   // may have taken the name over in the meantime).
   void Unlink();
 
+  // Closes both ends: the host's port sees a hang-up, as when an adapter is pulled out.
+  void Close();
+
   int masterFd() const { return master_; }
   const std::string& slavePath() const { return slavePath_; }
   const std::string& error() const { return error_; }

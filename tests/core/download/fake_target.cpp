@@ -7,6 +7,7 @@ void FakeTarget::Output(std::string_view bytes) {
   Count("write");
   const std::string& written = writes.emplace_back(bytes);
   log_.Add("write " + written);
+  if (after_write) after_write();
   auto rule = replies.find(replies.contains(written) ? written : "");
   if (rule == replies.end() || rule->second.empty()) return;
   const std::size_t k = std::min(answered_[written]++, rule->second.size() - 1);

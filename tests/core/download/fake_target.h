@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -31,6 +32,11 @@ class FakeTarget final : public SerialPort {
   std::map<std::string, std::vector<Reply>> replies;
   std::vector<std::string> writes;
   bool open = false;
+  // Runs after every write, to answer it in ways the rules above cannot.
+  std::function<void()> after_write;
+  // Fake time that every look at the input takes, as a real machine's would, so that a wait
+  // that reads a target streaming without a pause still comes to its end.
+  std::int64_t ms_per_look = 0;
 
   void SendAfter(std::int64_t ms, std::string text) {
     scheduled_.emplace(clock_.now_ms + ms, std::move(text));
@@ -87,6 +93,7 @@ class FakeTarget final : public SerialPort {
   void Poll(const std::string& operation) {
     if (!open) throw PortError(operation + " on a closed port");
     Count(operation);
+    clock_.now_ms += ms_per_look;
     polls_at_same_time_ = clock_.now_ms == last_poll_ms_ ? polls_at_same_time_ + 1 : 0;
     last_poll_ms_ = clock_.now_ms;
     if (polls_at_same_time_ > 100'000) throw PortError("asked without a pause");

@@ -31,19 +31,6 @@ QByteArray WindowBytes(Form1Harness& h) {
   return Form1Harness::ReadFile(copy);
 }
 
-// Uses a menu command, named by its action, or the close button as the user would.
-void Use(Form1Harness& h, const std::string& command) {
-  if (command == "InfoMenu") {
-    // The about window is modal: the user closes it with a key a moment later.
-    QTimer::singleShot(0, h.form.get(), [&h] {
-      auto* about = h.form->findChild<frmSplash*>();
-      ASSERT_NE(about, nullptr);
-      QTest::keyClick(about, Qt::Key_Space);
-    });
-  }
-  command == "CloseButton" ? (void)h.form->close() : h.Trigger(command.c_str());
-}
-
 TEST(MenusDuringDownload, DownloadEndsSoundlyWithNothingLost) {
   // An EEPROM file of 3 records and the end record, then an application of 6 and the end.
   constexpr std::size_t kAll = 4 + 7;
@@ -78,14 +65,17 @@ TEST(MenusDuringDownload, DownloadEndsSoundlyWithNothingLost) {
     const std::string command = c.command;
     h.files.answers = {h.PathIn(command == "OpenMenu" ? "other.txt" : "copy.txt")};
     const bool waitMode = c.phase == std::string_view("wait handshake");
+    const auto later = [&](std::function<void()> act) { QTimer::singleShot(0, h.form.get(), act); };
     const auto use = [&] {
-      Use(h, command);
-      if (waitMode)
-        QTimer::singleShot(0, h.form.get(), [&] { h.Find<QPushButton>("Command4")->click(); });
+      // The about window is modal: the user closes it with a key a moment later.
+      if (command == "InfoMenu")
+        later([&] { QTest::keyClick(h.form->findChild<frmSplash*>(), Qt::Key_Space); });
+      command == "CloseButton" ? (void)h.form->close() : h.Trigger(c.command);
+      if (waitMode) later([&] { h.Find<QPushButton>("Command4")->click(); });
     };
-    if (c.at == 0) QTimer::singleShot(0, h.form.get(), use);
+    if (c.at == 0) later(use);
     h.port.onOutput = [&](std::string_view) {
-      if (c.at != 0 && h.port.records.size() == c.at) QTimer::singleShot(0, h.form.get(), use);
+      if (c.at != 0 && h.port.records.size() == c.at) later(use);
     };
 
     h.Find<QPushButton>(waitMode ? "Command6" : "Command2")->click();

@@ -65,7 +65,7 @@ TEST(EndToEnd, BothFilesReachTheTargetWhenTheUserPressesDownload) {
 
   window.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
 
-  EXPECT_EQ(messages.Texts(), QStringList({"Flash & EEPROM Files successfully downloaded."}));
+  EXPECT_EQ(messages.texts, QStringList({"Flash & EEPROM Files successfully downloaded."}));
   EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Label2"))->text(), "Idle");
   EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Label16"))->text(),
             "BootLoader Version: 1.3");

@@ -24,6 +24,13 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace tarnwick::testing {
 
+// The settings file's bytes for `settings`.
+inline QByteArray SettingsBytes(const DownloadSettings& settings) {
+  std::ostringstream out;
+  WriteSettings(out, settings);
+  return QByteArray::fromStdString(out.str());
+}
+
 // A serial port with a bootloader behind it that answers at once: the ready reply to the
 // start sequence, the line reply to every record and "@" (file fine) after the end record.
 class FakeTargetPort final : public SerialPort {
@@ -49,9 +56,10 @@ class FakeTargetPort final : public SerialPort {
   void Output(std::string_view bytes) override {
     if (!open_) throw PortError("port closed");
     if (bytes.find("@&$") != std::string_view::npos) pending_ += readyReply;
-    if (bytes.starts_with(':')) records_.emplace_back(bytes);
-    if (bytes.starts_with(':')) pending_ += lineReply;
-    if (bytes.starts_with(":00000001")) pending_ += '@';
+    if (bytes.starts_with(':')) {
+      records.emplace_back(bytes);
+      pending_ += lineReply + (bytes.starts_with(":00000001") ? "@" : "");
+    }
     if (onOutput) onOutput(bytes);
   }
   std::string Input() override { return std::exchange(pending_, std::string()); }
@@ -59,12 +67,11 @@ class FakeTargetPort final : public SerialPort {
   void WaitForInput(std::chrono::milliseconds) override {}
 
   // The records sent, in order (handshake and EEPROM command left out).
-  std::vector<std::string> Records() const { return records_; }
+  std::vector<std::string> records;
 
  private:
   bool open_ = false;
   std::string pending_;
-  std::vector<std::string> records_;
 };
 
 // A clock that moves on one second each time it is read, so that a timed wait ends after a
@@ -99,7 +106,6 @@ struct RecordingMessageBoxes final : MessageBoxes {
     texts << text;
     return answer;
   }
-  QStringList Texts() const { return texts; }
 };
 
 // A main window on these fakes, with a program folder of its own in a temporary folder.
@@ -148,9 +154,7 @@ class Form1Harness {
     return PathIn(name);
   }
   static void WriteSettingsFile(const QString& path, const DownloadSettings& settings) {
-    std::ostringstream out;
-    WriteSettings(out, settings);
-    WriteFile(path, QByteArray::fromStdString(out.str()));
+    WriteFile(path, SettingsBytes(settings));
   }
   static void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

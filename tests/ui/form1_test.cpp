@@ -29,14 +29,11 @@ class Form1Test : public ::testing::Test {
   Form1Harness h;
 };
 
-// A fact about the window as text: a property of the named object, its geometry, the texts
-// inside it in the order laid out (captions, box contents, tooltips, list items), or the
+// A fact about the window as a user meets it, as text: a property of the named object, the
+// texts inside it in the order laid out (captions, box contents, tooltips, list items), or the
 // controls that the focus visits from where it is while Tab is pressed.
 QString Fact(const Form1Harness& h, const char* name, std::string_view what) {
   QObject* object = h.form->objectName() == name ? h.form.get() : h.Find<QObject>(name);
-  const QRect r = object->property("geometry").toRect();
-  if (what == "geometry")
-    return QString("%1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
   QStringList parts;
   for (const QWidget* w : what == "texts" ? object->findChildren<QWidget*>() : QList<QWidget*>()) {
     parts << w->property(w->inherits("QGroupBox") ? "title" : "text").toString();
@@ -52,7 +49,8 @@ QString Fact(const Form1Harness& h, const char* name, std::string_view what) {
   return parts.isEmpty() ? object->property(what.data()).toString() : parts.join(", ");
 }
 
-TEST_F(Form1Test, IsLaidOutAsDesigned) {
+// Captions, what is hidden at start, the default button and the tab order.
+TEST_F(Form1Test, ShowsItsCaptionsAndTabOrder) {
   const std::tuple<const char*, const char*, const char*> facts[] = {
       {"Form1", "windowTitle", "Tarnwick - V 2.0"},
       {"centralwidget", "texts",
@@ -68,9 +66,7 @@ TEST_F(Form1Test, IsLaidOutAsDesigned) {
        "Jump to Bootloader then &Download, Send the Jump to Bootloader Command to the target and "
        "wait for Bootloader Active Character before continuing., Cancel, Status:, Idle, Info, "
        "E&xit"},
-      {"Command2", "geometry", "272 88 193 33"},
       {"Command2", "default", "true"},
-      {"Command4", "geometry", "208 88 121 33"},
       {"Command4", "visible", "false"},
       {"Label14", "visible", "false"},
       {"Label16", "visible", "false"},
@@ -89,16 +85,19 @@ TEST_F(Form1Test, EnterPressesTheFocusedButtonElseTheDownloadButtonAsAltDDoesEsc
     h.messages.texts.clear();
     if (name) h.Find<QWidget>(name)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-    return h.messages.Texts() == QStringList{"Select Application file to download."};
+    return h.messages.texts == QStringList{"Select Application file to download."};
   };
   EXPECT_TRUE(presses(nullptr, Qt::Key_Enter));  // as started, with the focus on Command2
   for (const char* name : {"Command6", "Text5", "Text1", "FlashCheck", "EepromCheck", "Combo2"})
     EXPECT_TRUE(presses(name, Qt::Key_Return)) << name;
   EXPECT_TRUE(presses("Text4", Qt::Key_D, Qt::AltModifier));  // not "&Default All Settings"
-  EXPECT_FALSE(presses("Command1", Qt::Key_Return) || presses("Text4", Qt::Key_Escape));
-  EXPECT_EQ(h.files.uses,
-            QStringList{"Select File to Download, Hex Files (*.hex)|*.hex|Binary Files "
-                        "(*.bin)|*.bin, open"});       // Enter on "&Browse"
+  EXPECT_FALSE(presses("Command1", Qt::Key_Return) || presses("Command7", Qt::Key_Return) ||
+               presses("Text4", Qt::Key_Escape));
+  EXPECT_EQ(h.files.uses,  // Enter on "&Browse", then on "B&rowse"
+            QStringList({"Select File to Download, Hex Files (*.hex)|*.hex|Binary Files "
+                         "(*.bin)|*.bin, open",
+                         "Select File to Download, EEPROM Files (*.eep)|*.eep|Hex Files "
+                         "(*.hex)|*.hex|Binary Files (*.bin)|*.bin, open"}));
   EXPECT_EQ(h.Find<QLineEdit>("Text4")->text(), "J");  // neither typed into nor reset
 }
 
@@ -132,13 +131,15 @@ TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAsACopyAndNothingElse) {
   }
 }
 
-// The ten protocol boxes take no character beyond U+00FF, typed or pasted, yet keep one that
-// a settings file gave them; the two path boxes take any.
-TEST_F(Form1Test, ProtocolBoxesTakeOnlyCharactersOfOneByte) {
+// Every box selects its whole text when it gets the focus. The ten protocol boxes take no
+// character beyond U+00FF, typed or pasted, yet keep one that a settings file gave them; the
+// two path boxes take any.
+TEST_F(Form1Test, BoxesSelectAllOnFocusAndProtocolBoxesTakeOnlyOneByteCharacters) {
   for (QLineEdit* box : h.form->findChildren<QLineEdit*>()) {
     const bool path = box->objectName() == "Text1" || box->objectName() == "Text11";
-    box->setText(u"\u20AC"_s);  // the euro sign
-    box->setFocus();
+    box->setText(u"\u20AC"_s);            // the euro sign
+    box->setFocus(Qt::OtherFocusReason);  // a reason on which Qt itself selects nothing
+    EXPECT_EQ(box->selectedText(), u"\u20AC"_s) << box->objectName().toStdString();
     QTest::keyClick(box, Qt::Key_End);
     for (const QString& typed : {u"a"_s, u"\u20AC"_s, u"\u00E9"_s}) {
       QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
@@ -173,14 +174,6 @@ TEST_F(Form1Test, TextThatLooksLikeMarkupShowsAsTyped) {
     });
     question ? (void)boxes.AskYesNo(h.form.get(), "Tarnwick", typed)
              : boxes.Show(h.form.get(), "Tarnwick", typed, MessageIcon::None);
-  }
-}
-
-TEST_F(Form1Test, EveryBoxSelectsItsWholeTextWhenItGetsTheFocus) {
-  for (QLineEdit* box : h.form->findChildren<QLineEdit*>()) {
-    box->setText("value");
-    box->setFocus(Qt::OtherFocusReason);  // a reason on which Qt itself selects nothing
-    EXPECT_EQ(box->selectedText(), "value") << box->objectName().toStdString();
   }
 }
 
@@ -284,61 +277,13 @@ TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
                            : log.find("tarnwick: ") == std::string::npos)
           << log;
       EXPECT_EQ(busy, *e.version ? "usable: Command4; hidden: Command6 Command2" : QString());
-      EXPECT_EQ(h.messages.Texts(), e.message ? QStringList{e.message} : QStringList());
+      EXPECT_EQ(h.messages.texts, e.message ? QStringList{e.message} : QStringList());
       EXPECT_EQ(Face(h), idle);
       EXPECT_EQ(h.Find<QLabel>("Label2")->text(), "Idle");
       EXPECT_FALSE(h.Find<QLabel>("Label14")->isVisible());
       EXPECT_EQ(h.Find<QLabel>("Label16")->text(), e.version);
       EXPECT_FALSE(h.port.IsOpen());
     }
-  }
-}
-
-// In the middle of a download the menu commands act at once and the download goes on, or the
-// program's exit or the window's close button cancels it and, once it has let go, saves the
-// settings and ends the program.
-TEST(Form1, MenusDuringADownload) {
-  for (const std::string_view last : {"", "ExitMenu", "close button"}) {
-    SCOPED_TRACE(last);
-    Form1Harness h;
-    DownloadSettings settings{.FlashFile = h.WriteHexFile("app.hex", 6).toStdString(),
-                              .EepromFile = ""};
-    h.StartWith(settings);
-    settings.JumpCommand = "J";
-    Form1Harness::WriteSettingsFile(h.PathIn("other.txt"), settings);
-    h.files.answers = {h.PathIn("other.txt"), h.PathIn("copy.txt")};
-    QStringList seen;  // Text1 after Default, Text4 after Open, the records sent while Info is up
-    h.port.onOutput = [&](std::string_view) {
-      if (h.port.Records().size() != 2) return;
-      QTimer::singleShot(0, h.form.get(), [&] {
-        h.Trigger("DefaultMenu");
-        seen << h.Find<QLineEdit>("Text1")->text();
-        h.Trigger("OpenMenu");
-        seen << h.Find<QLineEdit>("Text4")->text();
-        h.Trigger("SaveMenu");
-        QTimer::singleShot(0, h.form.get(), [&] {
-          seen << QString::number(h.port.Records().size());
-          QTest::keyClick(h.form->findChild<frmSplash*>(), Qt::Key_Space);
-        });
-        h.Trigger("InfoMenu");
-        if (last == "ExitMenu") h.Trigger("ExitMenu");
-        if (last == "close button") h.form->close();
-      });
-    };
-
-    h.Find<QPushButton>("Command2")->click();
-
-    const bool ended = !last.empty();
-    const QByteArray other = Form1Harness::ReadFile(h.PathIn("other.txt"));
-    EXPECT_EQ(seen, QStringList({"", "J", "2"}));
-    EXPECT_EQ(Form1Harness::ReadFile(h.PathIn("copy.txt")), other);
-    EXPECT_EQ(h.messages.Texts(),
-              ended ? QStringList() : QStringList{"Flash File successfully downloaded."});
-    EXPECT_EQ(h.port.Records().size(), ended ? 2u : 7u);
-    EXPECT_FALSE(h.port.IsOpen());
-    EXPECT_EQ(h.form->isVisible(), !ended);
-    EXPECT_EQ(h.endProgramCalls, ended ? 1 : 0);
-    EXPECT_EQ(Form1Harness::ReadFile(h.form->SettingsPath()) == other, ended);  // saved at exit
   }
 }
 
@@ -360,8 +305,8 @@ TEST(Form1Settings, WithoutAGoodFileAtStartTheDefaultsComeAndTheExitWritesThem) 
     EXPECT_TRUE(std::regex_search(log, std::regex(kLogLine + "settings file .+ not loaded: .+\n")))
         << log;
     EXPECT_NE(log.find(path.toStdString()), std::string::npos);
-    EXPECT_EQ(h.messages.Texts(), QStringList{"An error occured while loading file " + path +
-                                              ". The default settings will be loaded instead."});
+    EXPECT_EQ(h.messages.texts, QStringList{"An error occured while loading file " + path +
+                                            ". The default settings will be loaded instead."});
     h.Find<QPushButton>("Command3")->click();
     Form1Harness::WriteSettingsFile(h.PathIn("defaults.txt"), {});
     EXPECT_EQ(Form1Harness::ReadFile(path), Form1Harness::ReadFile(h.PathIn("defaults.txt")));

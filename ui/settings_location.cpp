@@ -1,6 +1,7 @@
 #include "ui/settings_location.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryFile>
 
 namespace tarnwick {
@@ -12,7 +13,8 @@ bool IsWritableFolder(const QString& folder) {
 }
 
 QString ChooseSettingsFolder(const QString& programFolder, const QString& configFolder) {
-  if (IsWritableFolder(programFolder)) return programFolder;
+  const bool installed = QFile::exists(QDir(programFolder).filePath(kInstalledEntryFromProgram));
+  if (!installed && IsWritableFolder(programFolder)) return programFolder;
   QDir().mkpath(configFolder);
   return configFolder;
 }

@@ -287,17 +287,20 @@ TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
   }
 }
 
-// No file, a file that is no settings file, and a program folder that cannot be written (a
-// plain file there): a message, then the defaults, which the exit writes to the file, in the
-// configuration folder in the last case. A file that was there is first kept beside it.
+// No file, a file that is no settings file, a program folder that cannot be written (a
+// plain file there), and an installed program whose folder can be written: a message, then
+// the defaults, which the exit writes to the file, in the configuration folder in the last two
+// cases. A file that was there is first kept beside it.
 TEST(Form1Settings, WithoutAGoodFileAtStartTheDefaultsComeAndTheExitWritesThem) {
-  for (int start = 0; start < 3; ++start) {
+  for (int start = 0; start < 4; ++start) {
     SCOPED_TRACE(start);
     Form1Harness h;
-    const QString path = SettingsFilePath(start == 2 ? h.ConfigFolder() : h.ProgramFolder());
+    const QString path = SettingsFilePath(start >= 2 ? h.ConfigFolder() : h.ProgramFolder());
     if (start == 1) h.WriteHexFile("program/tarnwick.txt", 2);
     if (start == 2) QDir(h.ProgramFolder()).removeRecursively();
     if (start == 2) Form1Harness::WriteFile(h.ProgramFolder(), {});
+    if (start == 3) QDir().mkpath(h.PathIn("share/applications"));
+    if (start == 3) Form1Harness::WriteFile(h.PathIn("share/applications/tarnwick.desktop"), {});
     const QByteArray before = Form1Harness::ReadFile(path);
     ::testing::internal::CaptureStderr();
     h.Start();

@@ -1,5 +1,5 @@
 // Runs the real target-sim program and talks to it through the link it makes, as the host's
-// serial port does: open, exchange, close, and open again.
+// serial port does: open, exchange, close, and open again; on a line paced at 9600 baud.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -50,7 +50,8 @@ TEST(TargetSimProgramTest, ServesHostSessionsThroughItsLinkAndLogsWhatItReceived
   if (sim == 0) {
     ::dup2(out[1], STDOUT_FILENO);
     ::execl(TARGET_SIM_PATH, "target-sim", "--link", link.c_str(), "--log", log.c_str(),
-            "--timestamps", times.c_str(), "--exit-after-seconds", "120", nullptr);
+            "--timestamps", times.c_str(), "--pace", "9600", "--exit-after-seconds", "120",
+            nullptr);
     ::_exit(127);
   }
   ::close(out[1]);
@@ -61,10 +62,16 @@ TEST(TargetSimProgramTest, ServesHostSessionsThroughItsLinkAndLogsWhatItReceived
 
   // The first session brings the application into its bootloader; a later one, on the
   // bootloader that still runs, sends a file with line ends and a backslash between records.
+  // Neither answer is whole sooner than its bytes, or the host's, take on the wire.
+  const auto wireNs = [](std::size_t bytes) { return std::int64_t(bytes) * 10'000'000'000 / 9600; };
+  auto sessionStart = now();
   EXPECT_EQ(Session(link, "$@&$", 7), "^?V1.30");
+  EXPECT_GE(now() - sessionStart, wireNs(7));
   const auto records = MakeHexRecords(2);
   const std::string file = records[0] + "\r\n\\x41" + records[1] + "\r\n" + records[2];
+  sessionStart = now();
   EXPECT_EQ(Session(link, "@&$" + file, 10), "?V1.30~~~@");
+  EXPECT_GE(now() - sessionStart, wireNs(3 + file.size()));
 
   int status = -1;
   ::kill(sim, SIGTERM);

@@ -49,4 +49,13 @@ Optional WaitCorePercent(const Figures& f);
 Optional FirstStretchCorePercent(const Figures& f);
 Optional LastStretchCorePercent(const Figures& f);
 
+// A host program as a whole, measured from outside: from its start to its end, and its CPU
+// (with its children's) as a share of one core over that time, in percent.
+Optional HostWallSeconds(const Figures& f);
+Optional HostCorePercent(const Figures& f);
+// The least time the line transfer's bytes, both ways, take at `baud` with ten bits a byte, and
+// that time as a share of the transfer's, in percent.
+Optional WireLimitSeconds(const Figures& f, double baud);
+Optional WireSharePercent(const Figures& f, double baud);
+
 }  // namespace tarnwick::bench

@@ -37,6 +37,7 @@ class SimRunner {
   void RunTimedEvents(Clock::time_point now);
   void Schedule(const std::vector<Reply>& replies, Clock::time_point now);
   bool WriteDueOutput(Clock::time_point now);
+  std::optional<Clock::time_point> NextByteOut() const;
   std::optional<Clock::time_point> NextEvent() const;
 
   const SimConfig& config_;

@@ -190,8 +190,8 @@ void PrintGoals(const BenchResults& r, std::FILE* out) {
 
   // A figure of a command that failed is no figure: the goal is missed, and the exit says why.
   auto succeeded = [](const Figures& f) { return Number(f, "exit") == 0.0; };
-  auto exits = [](const Figures& f) {
-    return Number(f, "exit") == 0.0 ? "" : " (exit " + Text(Number(f, "exit"), 0) + ")";
+  auto exits = [succeeded](const Figures& f) {
+    return succeeded(f) ? "" : " (exit " + Text(Number(f, "exit"), 0) + ")";
   };
   Optional share = WireSharePercent(r.oneBoard, r.pacedBaud);
   print(share, share && *share >= 97 && succeeded(r.oneBoard),

@@ -102,4 +102,14 @@ Optional WireSharePercent(const Figures& f, double baud) {
   return Quotient(WireLimitSeconds(f, baud), TransferSeconds(f), 100);
 }
 
+Optional TargetLatenessSeconds(const Figures& f, double baud) {
+  return Minus(Minus(TransferSeconds(f), WireLimitSeconds(f, baud)),
+               Scaled(f, "target.turnaround_sum_ns", 1e-9));
+}
+
+Optional HostWireSharePercent(const Figures& f, double baud) {
+  return Quotient(WireLimitSeconds(f, baud),
+                  Minus(TransferSeconds(f), TargetLatenessSeconds(f, baud)), 100);
+}
+
 }  // namespace tarnwick::bench

@@ -57,5 +57,10 @@ Optional HostCorePercent(const Figures& f);
 // that time as a share of the transfer's, in percent.
 Optional WireLimitSeconds(const Figures& f, double baud);
 Optional WireSharePercent(const Figures& f, double baud);
+// What is left of the line transfer after the wire limit and the host's turnarounds: the time
+// a paced target answered later than the line allows, the cost of its own wake-ups. A real
+// target's UART has none; the share of the wire limit without it is what the host achieves.
+Optional TargetLatenessSeconds(const Figures& f, double baud);
+Optional HostWireSharePercent(const Figures& f, double baud);
 
 }  // namespace tarnwick::bench

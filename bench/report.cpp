@@ -129,8 +129,13 @@ void PrintCommandLine(const BenchResults& r, std::FILE* out) {
       {"line transfer (s)", TransferSeconds, 3, Compare::kRatio},
       {"  wire limit of its bytes (s)",
        [baud](const Figures& f) { return WireLimitSeconds(f, baud); }, 3, Compare::kNone},
+      {"  host turnarounds, sum (s)", Key("target.turnaround_sum_ns", 1e-9), 3, Compare::kNone},
+      {"  target's lateness, sum (s)",
+       [baud](const Figures& f) { return TargetLatenessSeconds(f, baud); }, 3, Compare::kNone},
       {"  share of the wire limit (%)",
        [baud](const Figures& f) { return WireSharePercent(f, baud); }, 1, Compare::kNone},
+      {"    without target's lateness",
+       [baud](const Figures& f) { return HostWireSharePercent(f, baud); }, 1, Compare::kNone},
       {"turnaround median (us)", Key("target.turnaround_median_ns", 1e-3), 1, Compare::kNone},
       {"turnaround p99 (us)", Key("target.turnaround_p99_ns", 1e-3), 1, Compare::kNone},
       {"CLI CPU, all processes (s)", Key("host_cpu_s"), 3, Compare::kRatio},
@@ -196,7 +201,9 @@ void PrintGoals(const BenchResults& r, std::FILE* out) {
   Optional share = WireSharePercent(r.oneBoard, r.pacedBaud);
   print(share, share && *share >= 97 && succeeded(r.oneBoard),
         "line transfer at least 97 % of the wire limit",
-        "one board " + Text(share, 1, " %") + exits(r.oneBoard));
+        "one board " + Text(share, 1, " %") + " (" +
+            Text(HostWireSharePercent(r.oneBoard, r.pacedBaud), 1, " %") +
+            " without the target's lateness)" + exits(r.oneBoard));
   Optional boards = Quotient(HostWallSeconds(r.eightBoards), HostWallSeconds(r.oneBoard));
   print(boards, boards && *boards <= 1.10 && succeeded(r.eightBoards) && succeeded(r.oneBoard),
         "eight boards in at most 1.10 x one board's time",

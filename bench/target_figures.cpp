@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 #include <string>
 
 #include "tools/target-sim/target_behaviour.h"
@@ -73,6 +74,8 @@ Figures TargetFigures(const std::vector<sim::TrafficEvent>& events) {
   if (turnarounds.empty()) return figures;
   add("turnaround_median_ns", Percentile(turnarounds, 0.50));
   add("turnaround_p99_ns", Percentile(turnarounds, 0.99));
+  add("turnaround_sum_ns",
+      std::accumulate(turnarounds.begin(), turnarounds.end(), std::int64_t{0}));
   return figures;
 }
 

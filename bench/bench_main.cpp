@@ -6,11 +6,12 @@
 //                  [--placement P]
 //   R: how many times each transfer runs (5); the table shows its median run, and the
 //      fastest round beside it
-//   NAME: reference, engine, window, silent, noise
+//   NAME: reference, engine, window, silent, noise, cli
 //   P: shared (default) keeps host and target on CPU 0, so an exchange costs the host's
 //      own work and a local wake-up; split puts the target on CPU 1, which adds the
 //      machine's cross-CPU wake-up (large and erratic on a virtual machine); free leaves
-//      both to the scheduler.
+//      both to the scheduler. The command line's runs are always left to the scheduler, as a
+//      user's would be: eight boards need every core there is.
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -30,6 +31,12 @@ namespace tarnwick::bench {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The command line's runs: a file of a size a small application has, at the window's highest
+// rate, against targets that keep that rate's pace.
+constexpr int kPacedLines = 2'048;
+constexpr int kPacedBaud = 115'200;
+constexpr int kBoards = 8;
 
 struct Options {
   int lines = 32'767;
@@ -98,13 +105,25 @@ const std::vector<std::string> kSilent = {"--silent"};
 // so the host's requests go on until it cancels.
 const std::vector<std::string> kNoise = {
     "--noise", "11520", "--noise-after-active", "--noise-every-ms", "1", "--start-sequence", "$$$"};
+const std::vector<std::string> kPaced = {"--start-in-bootloader", "--pace",
+                                         std::to_string(kPacedBaud)};
+
+// tarnwick-cli downloading `file` to `boards` boards at once, as a user would type it.
+std::vector<std::string> CliDownload(const std::string& file, int boards) {
+  std::vector<std::string> command = {
+      TARNWICK_CLI_PATH,          "download", "--flash", file, "--baud",
+      std::to_string(kPacedBaud), "--quiet"};
+  for (int i = 0; i < boards; ++i) command.insert(command.end(), {"--port", "{port}"});
+  return command;
+}
 
 class Runner {
  public:
   Runner(const Options& options, fs::path programs) : options_(options), dir_(programs) {}
 
   Figures Run(const char* name, const std::vector<std::string>& target,
-              std::vector<std::string> host, std::vector<std::string> environment = {}) {
+              std::vector<std::string> host, std::vector<std::string> environment = {},
+              bool pinned = true) {
     if (!options_.only.empty() &&
         options_.only.find(std::string(",") + name + ",") == std::string::npos) {
       return {};
@@ -117,7 +136,7 @@ class Runner {
     std::fprintf(stderr, "running %s (%s)...\n", name, host[0].c_str());
     host[0] = program.string();
     Scenario scenario{target, host, environment};
-    if (options_.placement != "free") {
+    if (pinned && options_.placement != "free") {
       scenario.hostCpu = 0;
       scenario.targetCpu = options_.placement == "split" ? 1 : 0;
     }
@@ -139,11 +158,13 @@ int Main(int argc, char** argv) {
   fs::path work = fs::temp_directory_path() / ("tarnwick-bench-" + std::to_string(getpid()));
   fs::create_directories(work);
   std::string hexFile = (work / "application.hex").string();
+  std::string pacedFile = (work / "paced.hex").string();
   // Qt wants a private runtime folder, and says so on every start when there is none.
   std::string runtime = (work / "runtime").string();
   fs::create_directory(runtime);
   fs::permissions(runtime, fs::perms::owner_all);
   WriteApplicationFile(hexFile, options.lines);
+  WriteApplicationFile(pacedFile, kPacedLines);
 
   Runner runner(options, programs);
   const std::string wait = std::to_string(options.waitSeconds);
@@ -167,6 +188,10 @@ int Main(int argc, char** argv) {
   results.noise = runner.Run("noise", kNoise, {"tarnwick_bench_engine", "noise", "{port}", wait});
   results.referenceNoise =
       runner.Run("noise", kNoise, {"tarnwick_bench_reference", "noise", "{port}", wait});
+  results.pacedLines = kPacedLines;
+  results.pacedBaud = kPacedBaud;
+  results.oneBoard = runner.Run("cli", kPaced, CliDownload(pacedFile, 1), {}, false);
+  results.eightBoards = runner.Run("cli", kPaced, CliDownload(pacedFile, kBoards), {}, false);
   fs::remove_all(work);
 
   PrintMachine();

@@ -1,5 +1,6 @@
-// The download engine with the real Qt serial port and a headless window, against a target
-// on a pseudo-terminal. Prints its figures as "key=value" lines for tarnwick_bench.
+// The download engine with the real Qt serial port and the command line's headless view,
+// against a target on a pseudo-terminal. Prints its figures as "key=value" lines for
+// tarnwick_bench.
 //
 //   tarnwick_bench_engine transfer <port> <file>   jump mode, application file only
 //   tarnwick_bench_engine silent <port>            jump mode against a target that never answers
@@ -8,26 +9,60 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "bench/bench_settings.h"
 #include "bench/cpu_stretches.h"
 #include "bench/measure.h"
-#include "tests/support/pty_download.h"
+#include "cli/console_view.h"
+#include "core/download/downloader.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/system_clock.h"
 
 namespace tarnwick::bench {
 namespace {
 
-using Engine = testing::PtyDownload;
+// Keeps the last phase, which names how a download ended when it shows no message (a cancel).
+// Progress is left out: printing it would cost the engine time that the figures are about.
+class LastPhase final : public cli::BoardEvents {
+ public:
+  void Phase(const std::string& text) override { phase_ = text; }
+  void Progress(const std::string&, std::int64_t, std::int64_t, double) override {}
+  void Prompt(const std::string&, bool) override {}
+  void Outcome(const std::string&, const std::string&, int, double) override {}
+
+  const std::string& Text() const { return phase_; }
+
+ private:
+  std::string phase_;
+};
+
+// The engine wired as tarnwick-cli wires it for one board; a failed line's question is
+// answered Yes, as a user who wants the whole file would.
+struct Engine {
+  Engine(const std::string& device, DownloadSettings settings)
+      : port([device](int) { return device; }),
+        view(std::move(settings), phases, [](const std::string&) { return true; }),
+        downloader(port, clock, view) {
+    view.Attach(downloader);
+  }
+
+  QtSerialPort port;
+  SystemClock clock;
+  LastPhase phases;
+  cli::ConsoleView view;
+  Downloader downloader;
+};
 
 // One jump-mode download, with the figures that every scenario reports.
 void RunDownload(Engine& engine) {
   ReportDownload([&] { engine.downloader.Start(Mode::kJump); });
-  const auto& messages = engine.view.Messages();
-  ReportText("outcome", messages.empty() ? "no message, status " + engine.view.StatusTexts().back()
-                                         : messages.back());
+  const std::string& message = engine.view.Message();
+  ReportText("outcome", message.empty() ? "no message, status " + engine.phases.Text() : message);
 }
 
 // In the handshake scenarios the file is never opened: the handshake ends the download first.

@@ -86,4 +86,30 @@ Optional LastStretchCorePercent(const Figures& f) {
   return Quotient(Number(f, "cpu_last_window_s"), Number(f, "window_s"), 100);
 }
 
+Optional HostWallSeconds(const Figures& f) {
+  return Scaled(f, "host_wall_ns", 1e-9);
+}
+
+Optional HostCorePercent(const Figures& f) {
+  return Quotient(Number(f, "host_cpu_s"), HostWallSeconds(f), 100);
+}
+
+Optional WireLimitSeconds(const Figures& f, double baud) {
+  return Scaled(f, "target.transfer_bytes", 10 / baud);
+}
+
+Optional WireSharePercent(const Figures& f, double baud) {
+  return Quotient(WireLimitSeconds(f, baud), TransferSeconds(f), 100);
+}
+
+Optional TargetLatenessSeconds(const Figures& f, double baud) {
+  return Minus(Minus(TransferSeconds(f), WireLimitSeconds(f, baud)),
+               Scaled(f, "target.turnaround_sum_ns", 1e-9));
+}
+
+Optional HostWireSharePercent(const Figures& f, double baud) {
+  return Quotient(WireLimitSeconds(f, baud),
+                  Minus(TransferSeconds(f), TargetLatenessSeconds(f, baud)), 100);
+}
+
 }  // namespace tarnwick::bench

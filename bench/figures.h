@@ -49,4 +49,18 @@ Optional WaitCorePercent(const Figures& f);
 Optional FirstStretchCorePercent(const Figures& f);
 Optional LastStretchCorePercent(const Figures& f);
 
+// A host program as a whole, measured from outside: from its start to its end, and its CPU
+// (with its children's) as a share of one core over that time, in percent.
+Optional HostWallSeconds(const Figures& f);
+Optional HostCorePercent(const Figures& f);
+// The least time the line transfer's bytes, both ways, take at `baud` with ten bits a byte, and
+// that time as a share of the transfer's, in percent.
+Optional WireLimitSeconds(const Figures& f, double baud);
+Optional WireSharePercent(const Figures& f, double baud);
+// What is left of the line transfer after the wire limit and the host's turnarounds: the time
+// a paced target answered later than the line allows, the cost of its own wake-ups. A real
+// target's UART has none; the share of the wire limit without it is what the host achieves.
+Optional TargetLatenessSeconds(const Figures& f, double baud);
+Optional HostWireSharePercent(const Figures& f, double baud);
+
 }  // namespace tarnwick::bench

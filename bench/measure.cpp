@@ -16,11 +16,23 @@ std::int64_t MonotonicNanoseconds() {
   return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
-double ProcessCpuSeconds() {
+namespace {
+
+double CpuSeconds(int who) {
   rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
+  getrusage(who, &usage);
   auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+}  // namespace
+
+double ProcessCpuSeconds() {
+  return CpuSeconds(RUSAGE_SELF);
+}
+
+double WaitedChildrenCpuSeconds() {
+  return CpuSeconds(RUSAGE_CHILDREN);
 }
 
 void ReportText(std::string_view key, std::string_view value) {

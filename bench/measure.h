@@ -14,6 +14,9 @@ std::int64_t MonotonicNanoseconds();
 
 // User plus system CPU time of this process so far, all threads, in seconds.
 double ProcessCpuSeconds();
+// The same for every child process that has ended and been waited for, with the children they
+// waited for in turn.
+double WaitedChildrenCpuSeconds();
 
 void ReportText(std::string_view key, std::string_view value);
 void ReportFigure(std::string_view key, double value);

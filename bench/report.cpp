@@ -122,6 +122,41 @@ void PrintWaiting(const BenchResults& r, std::FILE* out) {
   PrintOutcomes(out, {{"silent", &r.silent}, {"noise", &r.noise}});
 }
 
+void PrintCommandLine(const BenchResults& r, std::FILE* out) {
+  const double baud = r.pacedBaud;
+  const Row rows[] = {
+      {"whole command, wall (s)", HostWallSeconds, 3, Compare::kRatio},
+      {"line transfer (s)", TransferSeconds, 3, Compare::kRatio},
+      {"  wire limit of its bytes (s)",
+       [baud](const Figures& f) { return WireLimitSeconds(f, baud); }, 3, Compare::kNone},
+      {"  host turnarounds, sum (s)", Key("target.turnaround_sum_ns", 1e-9), 3, Compare::kNone},
+      {"  target's lateness, sum (s)",
+       [baud](const Figures& f) { return TargetLatenessSeconds(f, baud); }, 3, Compare::kNone},
+      {"  share of the wire limit (%)",
+       [baud](const Figures& f) { return WireSharePercent(f, baud); }, 1, Compare::kNone},
+      {"    without target's lateness",
+       [baud](const Figures& f) { return HostWireSharePercent(f, baud); }, 1, Compare::kNone},
+      {"turnaround median (us)", Key("target.turnaround_median_ns", 1e-3), 1, Compare::kNone},
+      {"turnaround p99 (us)", Key("target.turnaround_p99_ns", 1e-3), 1, Compare::kNone},
+      {"CLI CPU, all processes (s)", Key("host_cpu_s"), 3, Compare::kRatio},
+      {"CLI CPU, % of one core", HostCorePercent, 2, Compare::kNone},
+      {"records answered by target", Key("target.records"), 0, Compare::kNone},
+      {"exit status", Key("exit"), 0, Compare::kNone},
+  };
+  std::fprintf(out, "\n%-30s %10s %10s %12s\n", "Command line, paced", "1 board", "8 boards",
+               "8 / 1");
+  for (const Row& row : rows) {
+    Optional one = row.figure(r.oneBoard);
+    Optional eight = row.figure(r.eightBoards);
+    std::fprintf(out, "  %-28s %10s %10s %12s\n", row.label, Text(one, row.decimals).c_str(),
+                 Text(eight, row.decimals).c_str(), Comparison(row.compare, eight, one).c_str());
+  }
+  std::fprintf(out,
+               "  (tarnwick-cli download, %d lines at %d baud; line figures are the first "
+               "board's)\n",
+               r.pacedLines, r.pacedBaud);
+}
+
 // The product's performance goals, judged on this run's figures.
 void PrintGoals(const BenchResults& r, std::FILE* out) {
   std::fprintf(out, "\nGoals\n");
@@ -157,6 +192,25 @@ void PrintGoals(const BenchResults& r, std::FILE* out) {
   Optional windowMb = Scaled(r.window, "maxrss_kb", 1.0 / 1024);
   print(windowMb, windowMb && *windowMb <= 60, "whole window peak memory at most 60 MB",
         Text(windowMb, 1, " MB"));
+
+  // A figure of a command that failed is no figure: the goal is missed, and the exit says why.
+  auto succeeded = [](const Figures& f) { return Number(f, "exit") == 0.0; };
+  auto exits = [succeeded](const Figures& f) {
+    return succeeded(f) ? "" : " (exit " + Text(Number(f, "exit"), 0) + ")";
+  };
+  Optional share = WireSharePercent(r.oneBoard, r.pacedBaud);
+  print(share, share && *share >= 97 && succeeded(r.oneBoard),
+        "line transfer at least 97 % of the wire limit",
+        "one board " + Text(share, 1, " %") + " (" +
+            Text(HostWireSharePercent(r.oneBoard, r.pacedBaud), 1, " %") +
+            " without the target's lateness)" + exits(r.oneBoard));
+  Optional boards = Quotient(HostWallSeconds(r.eightBoards), HostWallSeconds(r.oneBoard));
+  print(boards, boards && *boards <= 1.10 && succeeded(r.eightBoards) && succeeded(r.oneBoard),
+        "eight boards in at most 1.10 x one board's time",
+        "eight boards " + Text(boards, 2, "x") + exits(r.eightBoards));
+  Optional eightCpu = HostCorePercent(r.eightBoards);
+  print(eightCpu, eightCpu && *eightCpu <= 10 && succeeded(r.eightBoards),
+        "eight boards' CLI CPU at most 10 % of one core", Text(eightCpu, 2, " %"));
 }
 
 }  // namespace
@@ -166,6 +220,7 @@ void PrintReport(const BenchResults& r, std::FILE* out) {
                r.lines);
   PrintTransfer(r, out);
   PrintWaiting(r, out);
+  PrintCommandLine(r, out);
   PrintGoals(r, out);
 }
 

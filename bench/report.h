@@ -15,6 +15,11 @@ struct BenchResults {
   Figures silent;          // handshake with a target that never answers
   Figures noise;           // handshake with a target that streams noise
   Figures referenceNoise;  // the plain C++ loop against the same noise
+  // tarnwick-cli download against targets paced at a real line's rate, one board and eight.
+  int pacedLines = 0;
+  int pacedBaud = 0;
+  Figures oneBoard;
+  Figures eightBoards;
 };
 
 // The table of figures, the comparisons with the reference, and the goals met or missed.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 #include <string>
 
 #include "tools/target-sim/target_behaviour.h"
@@ -26,6 +27,8 @@ Figures TargetFigures(const std::vector<sim::TrafficEvent>& events) {
   const char lineComplete = protocol.lineComplete[0];
   const char checksumError = protocol.checksumError[0];
   std::int64_t received = 0, sent = 0, checksumErrors = 0, firstSentNs = 0, lastSentNs = 0;
+  // Bytes either way from the first byte of the first record on, and up to the last verdict.
+  std::int64_t transferBytes = 0, transferBytesToVerdict = 0;
   std::vector<std::int64_t> recordStartNs, verdictNs;
   for (const sim::TrafficEvent& event : events) {
     if (!event.sent) {
@@ -33,6 +36,7 @@ Figures TargetFigures(const std::vector<sim::TrafficEvent>& events) {
       // A record begins with ':', which appears nowhere else on the line.
       for (char c : event.bytes) {
         if (c == ':') recordStartNs.push_back(event.ns);
+        if (!recordStartNs.empty()) ++transferBytes;
       }
       continue;
     }
@@ -40,7 +44,11 @@ Figures TargetFigures(const std::vector<sim::TrafficEvent>& events) {
     if (firstSentNs == 0) firstSentNs = event.ns;
     lastSentNs = event.ns;
     for (char c : event.bytes) {
-      if (c == lineComplete || c == checksumError) verdictNs.push_back(event.ns);
+      if (!recordStartNs.empty()) ++transferBytes;
+      if (c == lineComplete || c == checksumError) {
+        verdictNs.push_back(event.ns);
+        transferBytesToVerdict = transferBytes;
+      }
       if (c == checksumError) ++checksumErrors;
     }
   }
@@ -62,9 +70,12 @@ Figures TargetFigures(const std::vector<sim::TrafficEvent>& events) {
   add("checksum_errors", checksumErrors);
   add("transfer_ns", verdictNs.back() - recordStartNs.front());
   add("last_verdict_ns", verdictNs.back());
+  add("transfer_bytes", transferBytesToVerdict);
   if (turnarounds.empty()) return figures;
   add("turnaround_median_ns", Percentile(turnarounds, 0.50));
   add("turnaround_p99_ns", Percentile(turnarounds, 0.99));
+  add("turnaround_sum_ns",
+      std::accumulate(turnarounds.begin(), turnarounds.end(), std::int64_t{0}));
   return figures;
 }
 

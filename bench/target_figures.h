@@ -12,7 +12,8 @@ namespace tarnwick::bench {
 // records, how many (and how many with the checksum-error verdict), the line transfer from the
 // first byte of the first record to the verdict on the last, and the host's turnaround per
 // line, from the verdict on one record going out to the first byte of the next coming in
-// (median and 99th percentile). Keys without the "target." of the scenario's figures.
+// (median, 99th percentile and sum), and the bytes that crossed the line, either way, within that
+// transfer. Keys without the "target." of the scenario's figures.
 Figures TargetFigures(const std::vector<sim::TrafficEvent>& events);
 
 }  // namespace tarnwick::bench

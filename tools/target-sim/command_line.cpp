@@ -133,6 +133,13 @@ const std::vector<Option>& Options() {
       {"--file-ok-char", true, Characters(&PC::fileOk)},
       {"--noise-every-ms", true, Millis(&SimConfig::noiseEvery)},
       {"--timestamps", true, Text(&SimConfig::timestampsPath)},
+      {"--pace", true,
+       [](SimConfig& c, std::string_view v) -> std::string {
+         const auto rate = ParseWhole(v, 50, 10'000'000);
+         if (!rate) return "expects a rate in baud from 50 to 10000000";
+         c.paceBitsPerSecond = static_cast<long>(*rate);
+         return {};
+       }},
   };
   return options;
 }
@@ -217,6 +224,8 @@ The line-fault options may be repeated.
 For benchmarks:
   --noise-every-ms N          send the noise in batches every N ms (default 5 to 50 by the rate)
   --timestamps FILE           at the end, write when each read came in and each write went out
+  --pace RATE                 take and give bytes no faster than a line at RATE baud would
+                              (ten bits a byte, each direction on its own)
 
 Protocol characters (defaults in brackets; \xHH gives any byte):
   --jump-command [$]  --active-char [^]  --start-sequence [@&$]  --ready-char [?]

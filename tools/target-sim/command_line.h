@@ -26,6 +26,8 @@ struct SimConfig {
   // file for the moments of every read and write (empty: none are kept).
   std::optional<std::chrono::milliseconds> noiseEvery;
   std::string timestampsPath;
+  // The rate of a real line whose pace the target keeps, in bits per second (0: no pacing).
+  long paceBitsPerSecond = 0;
 };
 
 struct CommandLine {

@@ -1,7 +1,11 @@
 #include "tools/target-sim/sim_runner.h"
 
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +20,46 @@ using std::chrono::milliseconds;
 // Output that piles up while nobody reads the terminal is kept, but no noise is added to it.
 constexpr std::size_t kNoiseBacklogLimit = 4096;
 
+// Waits until one of `fds` is ready or `deadline` has come (none: no deadline). Linux's ppoll()
+// wakes to the nanosecond, as a paced line needs; elsewhere poll() rounds up to the millisecond,
+// since waking a little early would only lead to another, empty pass.
+int WaitFor(pollfd* fds, nfds_t count,
+            std::optional<std::chrono::steady_clock::time_point> deadline) {
+  std::optional<std::chrono::nanoseconds> left;
+  if (deadline) {
+    left = std::max<std::chrono::nanoseconds>(*deadline - std::chrono::steady_clock::now(), {});
+  }
+#ifdef __linux__
+  if (!left) return ppoll(fds, count, nullptr, nullptr);
+  const timespec timeout{static_cast<time_t>(left->count() / 1'000'000'000),
+                         static_cast<long>(left->count() % 1'000'000'000)};
+  return ppoll(fds, count, &timeout, nullptr);
+#else
+  return poll(fds, count,
+              left ? static_cast<int>(std::chrono::ceil<milliseconds>(*left).count()) : -1);
+#endif
+}
+
+// Sleeps until `moment` or a signal, whichever comes first; false where the system has no sleep
+// on a moment of the steady clock. An absolute sleep wakes closest to its moment: the kernel
+// gives poll's timeouts a slack of a thousandth of the time, five times that when niced.
+bool SleepUntil(std::chrono::steady_clock::time_point moment) {
+#ifdef __linux__
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(moment.time_since_epoch());
+  const timespec at{static_cast<time_t>(ns.count() / 1'000'000'000),
+                    static_cast<long>(ns.count() % 1'000'000'000)};
+  clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+  return true;
+#else
+  (void)moment;
+  return false;
+#endif
+}
+
+// The longest the line is left unwatched while an answer byte is on its way: a verdict at
+// 19200 baud, after a record of 45 bytes.
+constexpr milliseconds kLongestAnswerSleep{25};
+
 }  // namespace
 
 SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log,
@@ -25,7 +69,13 @@ SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& 
       stopFd_(stopFd),
       log_(log),
       times_(times),
-      protocol_(config.behaviour) {
+      protocol_(config.behaviour),
+      pace_(config.paceBitsPerSecond) {
+#ifdef __linux__
+  // A paced answer is due to the microsecond; the kernel's default slack of 50 us on every
+  // timed wake-up would add more to each line than the host's own turnaround.
+  if (pace_.paced()) prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
   protocol_.SetNoteSink([this](const std::string& note) { log_.Event(note); });
   if (config_.resetAfter) resetAt_ = start_ + *config_.resetAfter;
   if (config_.activeEvery) nextAnnouncement_ = start_ + *config_.activeEvery;
@@ -48,7 +98,15 @@ int SimRunner::Run() {
         {masterFd_, static_cast<short>(POLLIN | (unwritten_.empty() ? 0 : POLLOUT)), 0},
         {stopFd_, POLLIN, 0},
     };
-    if (poll(fds, 2, PollTimeoutMs(Clock::now())) < 0 && errno != EINTR) {
+    std::optional<Clock::time_point> deadline = NextEvent();
+    // The host that waits for an answer sends nothing until it has it, so the simulator may
+    // sleep through the answer's time on the line and wake once, as close to its end as it can;
+    // what the host sent after all is read, and goes on the line, from then on.
+    if (pace_.paced() && deadline && deadline == NextByteOut() &&
+        *deadline - Clock::now() <= kLongestAnswerSleep && SleepUntil(*deadline)) {
+      deadline = Clock::now();
+    }
+    if (WaitFor(fds, 2, deadline) < 0 && errno != EINTR) {
       std::perror("target-sim: poll");
       return 1;
     }
@@ -68,7 +126,14 @@ bool SimRunner::ReadFromHost(Clock::time_point now) {
     const std::string_view bytes(buffer, static_cast<std::size_t>(count));
     times_.Received(bytes);
     log_.Received(bytes);
-    Schedule(protocol_.Receive(bytes), now);
+    if (!pace_.paced()) {
+      Schedule(protocol_.Receive(bytes), now);
+      return true;
+    }
+    // A record is complete, and its answer due, when its last byte has crossed the line.
+    for (const char& byte : bytes) {
+      Schedule(protocol_.Receive(std::string_view(&byte, 1)), pace_.Received(now));
+    }
     return true;
   }
   if (count < 0 && (errno == EAGAIN || errno == EINTR)) return true;
@@ -94,7 +159,7 @@ void SimRunner::RunTimedEvents(Clock::time_point now) {
     const auto chatter =
         noise_->Take(std::chrono::duration_cast<std::chrono::microseconds>(now - lastNoise_));
     lastNoise_ = now;
-    if (!chatter.empty() && unwritten_.size() < kNoiseBacklogLimit)
+    if (!chatter.empty() && unwritten_.size() + onTheLine_.size() < kNoiseBacklogLimit)
       scheduled_.emplace(now, chatter);
   }
 }
@@ -115,14 +180,23 @@ void SimRunner::Schedule(const std::vector<Reply>& replies, Clock::time_point no
 
 bool SimRunner::WriteDueOutput(Clock::time_point now) {
   while (!scheduled_.empty() && scheduled_.begin()->first <= now) {
-    const std::string& bytes = scheduled_.begin()->second;
+    const auto& [due, bytes] = *scheduled_.begin();
     if (noise_ && !noiseRunning_ &&
         bytes.find(config_.behaviour.characters.active) != std::string::npos) {
       noiseRunning_ = true;
       lastNoise_ = now;
     }
-    unwritten_ += bytes;
+    if (pace_.paced()) {
+      for (const char byte : bytes) onTheLine_.emplace_back(pace_.Sent(due), byte);
+    } else {
+      unwritten_ += bytes;
+    }
     scheduled_.erase(scheduled_.begin());
+  }
+  // The host sees a paced byte only once it has crossed the line.
+  while (!onTheLine_.empty() && onTheLine_.front().first <= now) {
+    unwritten_ += onTheLine_.front().second;
+    onTheLine_.pop_front();
   }
   if (unwritten_.empty()) return true;
   const ssize_t written = write(masterFd_, unwritten_.data(), unwritten_.size());
@@ -137,20 +211,30 @@ bool SimRunner::WriteDueOutput(Clock::time_point now) {
   return true;
 }
 
-int SimRunner::PollTimeoutMs(Clock::time_point now) const {
+// A paced answer is taken off the schedule when its first byte has left the line, so that a
+// one-byte verdict costs one wake-up, not two.
+std::optional<SimRunner::Clock::time_point> SimRunner::NextByteOut() const {
+  std::optional<Clock::time_point> next;
+  if (!onTheLine_.empty()) next = onTheLine_.front().first;
+  if (!scheduled_.empty()) {
+    const auto due = scheduled_.begin()->first;
+    const auto out = pace_.paced() ? pace_.WouldLeave(due) : due;
+    if (!next || out < *next) next = out;
+  }
+  return next;
+}
+
+std::optional<SimRunner::Clock::time_point> SimRunner::NextEvent() const {
   std::optional<Clock::time_point> next;
   const auto consider = [&next](std::optional<Clock::time_point> t) {
     if (t && (!next || *t < *next)) next = t;
   };
-  if (!scheduled_.empty()) consider(scheduled_.begin()->first);
+  consider(NextByteOut());
   consider(resetAt_);
   consider(nextAnnouncement_);
   consider(exitAt_);
   if (noiseRunning_) consider(lastNoise_ + noiseInterval_);
-  if (!next) return -1;
-  if (*next <= now) return 0;
-  // Rounded up: waking a little early would only lead to another, empty pass.
-  return static_cast<int>(std::chrono::ceil<milliseconds>(*next - now).count());
+  return next;
 }
 
 }  // namespace tarnwick::sim

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/target-sim/command_line.h"
+#include "tools/target-sim/line_pace.h"
 #include "tools/target-sim/noise_source.h"
 #include "tools/target-sim/sim_log.h"
 #include "tools/target-sim/target_protocol.h"
@@ -16,7 +18,10 @@ namespace tarnwick::sim {
 
 // Drives the target protocol on the master side of the pseudo-terminal. One poll() waits for
 // the host's bytes, the stop signal and the next timed event at once, so a waiting simulator
-// uses no CPU and an answer due now is written the moment its record is complete.
+// uses no CPU and an answer due now is written the moment its record is complete. On a paced
+// line a record is complete when its last byte has crossed the wire, and each byte of an
+// answer is written when it has crossed the wire back; the loop then wakes once per answer
+// byte, at that moment, to the nanosecond where the system allows it.
 class SimRunner {
  public:
   // `stopFd` becomes readable when the simulator is asked to end (the signal handler's pipe).
@@ -32,7 +37,8 @@ class SimRunner {
   void RunTimedEvents(Clock::time_point now);
   void Schedule(const std::vector<Reply>& replies, Clock::time_point now);
   bool WriteDueOutput(Clock::time_point now);
-  int PollTimeoutMs(Clock::time_point now) const;
+  std::optional<Clock::time_point> NextByteOut() const;
+  std::optional<Clock::time_point> NextEvent() const;
 
   const SimConfig& config_;
   int masterFd_;
@@ -43,6 +49,10 @@ class SimRunner {
 
   std::multimap<Clock::time_point, std::string> scheduled_;  // equal times keep their order
   std::string unwritten_;  // due, but the terminal would not take it yet
+
+  LinePace pace_;
+  // On a paced line: bytes due, each with the moment it has left the line.
+  std::deque<std::pair<Clock::time_point, char>> onTheLine_;
 
   Clock::time_point start_ = Clock::now();
   std::optional<Clock::time_point> resetAt_;

@@ -1,4 +1,4 @@
-// The window tests' main: one QApplication for the whole binary, on the offscreen
+// The main of every test binary that needs Qt: one QApplication, on the offscreen
 // platform so that no display is needed (also when ctest lists the tests at build time).
 #include <QApplication>
 

@@ -17,12 +17,15 @@ class DownloadView {
   // The sixteen settings as the controls hold them now.
   virtual DownloadSettings CurrentSettings() = 0;
 
-  virtual void SetStatusText(const std::string& text) = 0;          // Label2
-  virtual void SetLinesRemainingText(const std::string& text) = 0;  // Label14 caption
-  virtual void ShowLinesRemaining() = 0;                            // Label14 visible
-  virtual void SetVersionText(const std::string& text) = 0;         // Label16 caption
-  virtual void ShowVersion() = 0;                                   // Label16 visible
-  virtual void SetLineTimerEnabled(bool enabled) = 0;               // Timer3
+  virtual void SetStatusText(const std::string& text) = 0;
+  // The count of lines remaining beside the status text, and showing it.
+  virtual void SetLinesRemainingText(const std::string& text) = 0;
+  virtual void ShowLinesRemaining() = 0;
+  // The bootloader version's caption, and showing it.
+  virtual void SetVersionText(const std::string& text) = 0;
+  virtual void ShowVersion() = 0;
+  // The one-second timer that calls Downloader::OnSecond while a file is sent.
+  virtual void SetLineTimerEnabled(bool enabled) = 0;
 
   virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
   // Why a download failed (which device or file, which operation, the system's words), kept
@@ -31,16 +34,18 @@ class DownloadView {
   // A Yes/No question with Yes as the default button; true for Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
 
-  virtual void FocusFlashBrowseButton() = 0;  // Command1
+  // The focus on the application file's Browse button, where a user starts choosing files.
+  virtual void FocusFlashBrowseButton() = 0;
   virtual void SetControlsBusy() = 0;
   virtual void SetControlsIdle() = 0;
-  // The EEPROM refusal: Text11 disabled, EepromCheck unticked and disabled, Command7
-  // disabled.
+  // The EEPROM refusal: the EEPROM file's box, tick and Browse button disabled, the tick
+  // removed.
   virtual void DisableEepromControls() = 0;
-  virtual void DisableCancelButton() = 0;  // Command4
+  virtual void DisableCancelButton() = 0;
 
   // Handles pending window events; blocks until at least one event has arrived, so a
-  // polling loop around it does not spin. Timer1's 60 ms ticks bound every call.
+  // polling loop around it does not spin. The 60 ms tick that calls Downloader::OnTick
+  // bounds every call.
   virtual void PumpEvents() = 0;
   // Handles the window events that are pending now and returns without waiting for more.
   // The download calls it between two lines, where it only gives the window a turn; a

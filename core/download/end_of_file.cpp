@@ -70,7 +70,7 @@ void DownloadRun::Cleanup() {
 }
 
 // A download that ends in the middle of a file (Cancel, No, a failure) would otherwise leave
-// Timer3 writing the count into the hidden lines-remaining label every second.
+// the line timer writing the count into the hidden lines-remaining label every second.
 void DownloadRun::StopLineTimer() noexcept {
   try {
     view_.SetLineTimerEnabled(false);

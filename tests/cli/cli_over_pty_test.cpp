@@ -86,6 +86,9 @@ struct Case {
   int code;
   std::vector<std::string> shown;
 };
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class CliDownloads : public CliOverPty, public ::testing::WithParamInterface<Case> {};
 

@@ -222,11 +222,3 @@ TEST(ResolvePortDeviceTest, ComLinkInProgramFolderDecidesAndIsDescribed) {
 
 }  // namespace
 }  // namespace tarnwick
-
-// In place of GoogleTest's own main: the port's socket notifiers and the program-folder lookup
-// need an application object on the thread that runs the tests.
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  QCoreApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -217,8 +217,8 @@ TEST(Download, EachCaseSendsItsLinesShowsItsMessagesAndClosesWhatItOpened) {
   }
 }
 
-// Three requests about three seconds apart, and the message about three seconds later: each
-// wait ends the moment the second turns.
+// Three requests about three seconds apart, each named in the status, and the message about
+// three seconds later: each wait ends the moment the second turns.
 TEST(Download, SilentTargetGetsRequestsThreeSecondsApart) {
   Rig rig;
   rig.view.settings.FlashSelected = 0;
@@ -233,6 +233,10 @@ TEST(Download, SilentTargetGetsRequestsThreeSecondsApart) {
     EXPECT_LE(times[i] - times[i - 1], 3'000);
     EXPECT_EQ(times[i] % 1000, 0);
   }
+  EXPECT_EQ(rig.log.Only({"status Requesting"}),
+            (std::vector<std::string>{"status Requesting Ack from target bootloader.  Try #1",
+                                      "status Requesting Ack from target bootloader.  Try #2",
+                                      "status Requesting Ack from target bootloader.  Try #3"}));
 }
 
 // The version is the number after the first capital V that follows the ready character, or

@@ -42,7 +42,7 @@ class FakeTargetPort final : public SerialPort {
   std::function<void(std::string_view)> onOutput;
 
   void SetXonXoffFlowControl() override {}
-  void SetBaudRate(std::int32_t) override {}
+  void SetBaudRate(std::int32_t rate) override { baudRate = rate; }
   void SetPortNumber(int) override {}
   void Open() override {
     if (failOpen) throw PortError("no such port");
@@ -68,6 +68,7 @@ class FakeTargetPort final : public SerialPort {
 
   // The records sent, in order (handshake and EEPROM command left out).
   std::vector<std::string> records;
+  std::int32_t baudRate = 0;
 
  private:
   bool open_ = false;

@@ -101,6 +101,18 @@ TEST_F(Form1Test, EnterPressesTheFocusedButtonElseTheDownloadButtonAsAltDDoesEsc
   EXPECT_EQ(h.Find<QLineEdit>("Text4")->text(), "J");  // neither typed into nor reset
 }
 
+// The line runs at the rate that the list shows.
+TEST(Form1, EveryRateOfTheListReachesThePort) {
+  Form1Harness h;
+  h.StartWith({.FlashFile = h.WriteHexFile("app.hex", 1).toStdString(), .EepromFile = {}});
+  auto* rates = h.Find<QComboBox>("Combo2");
+  for (int i = 0; i < rates->count(); ++i) {
+    rates->setCurrentIndex(i);
+    h.Find<QPushButton>("Command2")->click();
+    EXPECT_EQ(QString::number(h.port.baudRate), rates->itemText(i));
+  }
+}
+
 // A drop is a copy, also when Shift makes the file manager propose a move (after a move the
 // source deletes the file); the ten other boxes take no drop at all.
 TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAsACopyAndNothingElse) {

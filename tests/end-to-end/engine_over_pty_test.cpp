@@ -32,12 +32,6 @@ std::string Joined(const std::vector<std::string>& lines) {
   return all;
 }
 
-// The engine on the simulator's terminal, with the default settings to start from.
-struct Download : testing::PtyDownload {
-  Download(const SimulatedTarget& target, DownloadSettings settings)
-      : PtyDownload(target.Device(), std::move(settings)) {}
-};
-
 TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {
   SimulatedTarget target({"--version", "1.30"});
   ASSERT_TRUE(target.Started());
@@ -52,7 +46,7 @@ TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {
   settings.EepromSelected = 1;
   settings.EepromFile = WriteFile(folder, "data.eep", eeprom);
   settings.FlashFile = WriteFile(folder, "app.hex", applicationWithGaps);
-  Download download(target, settings);
+  testing::PtyDownload download(target.Device(), settings);
   download.downloader.Start(Mode::kJump);
 
   EXPECT_EQ(download.view.Message(), "Flash & EEPROM Files successfully downloaded.");
@@ -71,9 +65,10 @@ TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {
 // The ready answer as adapters hand it over, in one piece or a byte at a time (so split after
 // the ready character, after the V and inside the number), in both modes and without a
 // version (the label shows a version from 1.30 on); and protocol characters that go to the
-// line as one 8-bit byte each, or not at all.
+// line as one 8-bit byte each, or not at all. Wait mode sends nothing before the reset.
 TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
   const std::string kDone = "Flash File successfully downloaded.";
+  const std::string kLines = Joined(sim::MakeHexRecords(3));
   const struct {
     QStringList options;
     std::int16_t wait_mode;
@@ -85,7 +80,9 @@ TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
       // clang-format off
       {{}, 0, nullptr, kDone, "1.3", "$@&$"},
       {{"--reply-byte-gap", "4"}, 0, nullptr, kDone, "1.3", "$@&$"},
-      {{"--reply-byte-gap", "4", "--reset-after-ms", "1500"}, 1, nullptr, kDone, "1.3", "@&$"},
+      // Nothing is sent before the target is reset.
+      {{"--reply-byte-gap", "4", "--reset-after-ms", "1500"}, 1, nullptr, kDone, "1.3",
+       "@&$" + kLines},
       {{"--reply-byte-gap", "4", "--no-version"}, 0, nullptr, kDone, "", "$@&$"},
       {{"--jump-command", "\\xE9", "--line-complete-char", "\\xB5"}, 0, [](DownloadSettings& s) {
          s.JumpCommand = "\xC3\xA9";            // é
@@ -106,7 +103,7 @@ TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
     settings.BaudIndex = 0;
     settings.FlashFile = WriteFile(folder, "app.hex", sim::MakeHexRecords(3));
     if (c.arrange) c.arrange(settings);
-    Download download(target, settings);
+    testing::PtyDownload download(target.Device(), settings);
     download.CancelAfter(20'000);  // a handshake that never ends fails instead of hanging
     download.downloader.Start(c.wait_mode ? Mode::kWait : Mode::kJump);
 
@@ -118,20 +115,6 @@ TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
       EXPECT_EQ(target.Received(), "");
     }
   }
-}
-
-TEST(EngineOverPty, WaitModeStartsWhenTheTargetIsReset) {
-  SimulatedTarget target({"--reset-after-ms", "1500", "--version", "1.28"});
-  ASSERT_TRUE(target.Started());
-  QTemporaryDir folder;
-  const auto application = sim::MakeHexRecords(5);
-  DownloadSettings settings;
-  settings.FlashFile = WriteFile(folder, "app.hex", application);
-  Download download(target, settings);
-  download.downloader.Start(Mode::kWait);
-
-  EXPECT_EQ(download.view.Message(), "Flash File successfully downloaded.");
-  EXPECT_EQ(target.Received(), "@&$" + Joined(application));
 }
 
 }  // namespace

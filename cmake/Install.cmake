@@ -1,8 +1,8 @@
 # What `cmake --install` puts in place: the window and the command line, the desktop entry
-# with the window's icon, the two manual pages, the changelog and the copyright. Test programs and tools stay in
-# the build. The window tells that it is installed by finding its desktop entry at
-# ../share/applications from its own folder (ui/settings_location.h), so these folders are
-# fixed rather than taken from GNUInstallDirs.
+# with the window's icon, the two manual pages, the changelog and the copyright. Test programs
+# and tools stay in the build. The window tells that it is installed by finding its desktop
+# entry at ../share/applications from its own folder (ui/settings_location.h), so these
+# folders are fixed rather than taken from GNUInstallDirs.
 
 install(TARGETS tarnwick tarnwick-cli RUNTIME DESTINATION bin)
 

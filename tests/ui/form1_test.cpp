@@ -101,16 +101,20 @@ TEST_F(Form1Test, EnterPressesTheFocusedButtonElseTheDownloadButtonAsAltDDoesEsc
   EXPECT_EQ(h.Find<QLineEdit>("Text4")->text(), "J");  // neither typed into nor reset
 }
 
-// The line runs at the rate that the list shows.
+// The line runs at the rate that the list shows: each rate is picked with the keys, from the
+// first down, and the download started with the mouse.
 TEST(Form1, EveryRateOfTheListReachesThePort) {
   Form1Harness h;
   h.StartWith({.FlashFile = h.WriteHexFile("app.hex", 1).toStdString(), .EepromFile = {}});
   auto* rates = h.Find<QComboBox>("Combo2");
+  rates->setFocus();
+  QTest::keyClick(rates, Qt::Key_Home);
   for (int i = 0; i < rates->count(); ++i) {
-    rates->setCurrentIndex(i);
-    h.Find<QPushButton>("Command2")->click();
-    EXPECT_EQ(QString::number(h.port.baudRate), rates->itemText(i));
+    if (i > 0) QTest::keyClick(rates, Qt::Key_Down);
+    QTest::mouseClick(h.Find<QPushButton>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(QString::number(h.port.baudRate), rates->currentText()) << i;
   }
+  EXPECT_EQ(rates->currentIndex(), rates->count() - 1);  // every rate was reached
 }
 
 // A drop is a copy, also when Shift makes the file manager propose a move (after a move the

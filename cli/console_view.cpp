@@ -64,8 +64,8 @@ bool ConsoleView::AskYesNo(const std::string& text) {
   return yes;
 }
 
-void ConsoleView::PumpEvents() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+void ConsoleView::AwaitEvents(std::chrono::milliseconds most) {
+  wait_.Await(most);
   CheckStop();
 }
 

@@ -8,6 +8,7 @@
 #include "cli/board_events.h"
 #include "core/download/download_view.h"
 #include "core/download/downloader.h"
+#include "platform/qt/event_wait.h"
 
 namespace tarnwick::cli {
 
@@ -46,7 +47,7 @@ class ConsoleView final : public DownloadView {
   void SetControlsIdle() override {}
   void DisableEepromControls() override {}
   void DisableCancelButton() override {}
-  void PumpEvents() override;
+  void AwaitEvents(std::chrono::milliseconds most) override;
   void PumpPendingEvents() override;
 
  private:
@@ -63,6 +64,7 @@ class ConsoleView final : public DownloadView {
   std::chrono::steady_clock::time_point file_start_;
   std::int64_t last_tenth_ = -1;  // of the file, at the last progress report
   bool stopping_ = false;
+  QtEventWait wait_;
   std::string message_;
   std::string reason_;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <thread>
 
 #include "core/download/clock.h"
 
@@ -21,7 +20,6 @@ class SystemClock final : public Clock {
     using namespace std::chrono;
     return floor<milliseconds>(steady_clock::now()).time_since_epoch().count();
   }
-  void Pause(std::chrono::milliseconds duration) override { std::this_thread::sleep_for(duration); }
 };
 
 }  // namespace tarnwick

@@ -127,15 +127,9 @@ void Form1DownloadView::DisableCancelButton() {
   ui_.Command4->setEnabled(false);
 }
 
-void Form1DownloadView::PumpEvents() {
-  if (closing_) {
-    // While the window closes, nothing may hold the unwinding download up.
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return;
-  }
-  // Sleeps until something happens (serial data, a tick, user input), so a polling loop
-  // around this never spins a core; Timer1's 60 ms tick bounds the sleep.
-  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+void Form1DownloadView::AwaitEvents(std::chrono::milliseconds most) {
+  // While the window closes, nothing may hold the unwinding download up.
+  wait_.Await(closing_ ? std::chrono::milliseconds::zero() : most);
 }
 
 void Form1DownloadView::PumpPendingEvents() {

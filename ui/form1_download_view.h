@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QTimer>
+#include <chrono>
 
 #include "core/download/download_state.h"
 #include "core/download/download_view.h"
+#include "platform/qt/event_wait.h"
 
 class QWidget;
 
@@ -16,7 +18,7 @@ namespace tarnwick {
 class MessageBoxes;
 
 // The main window as a running download sees it: the settings as the controls hold them,
-// the status strip, Timer3, the message boxes, the busy and idle faces, and the event pump.
+// the status strip, Timer3, the message boxes, the busy and idle faces, and the waits for events.
 class Form1DownloadView final : public DownloadView {
  public:
   Form1DownloadView(QWidget& window, Ui::Form1& ui, QTimer& Timer3, MessageBoxes& messages);
@@ -40,7 +42,7 @@ class Form1DownloadView final : public DownloadView {
   void SetControlsIdle() override;
   void DisableEepromControls() override;
   void DisableCancelButton() override;
-  void PumpEvents() override;
+  void AwaitEvents(std::chrono::milliseconds most) override;
   void PumpPendingEvents() override;
 
  private:
@@ -49,6 +51,7 @@ class Form1DownloadView final : public DownloadView {
   QTimer& timer3_;
   MessageBoxes& messages_;
   bool closing_ = false;
+  QtEventWait wait_;
 };
 
 }  // namespace tarnwick

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 namespace tarnwick {
@@ -17,9 +16,6 @@ class Clock {
   virtual std::int64_t NowMilliseconds() { return NowSeconds() * 1000; }
   // Milliseconds on a clock that only moves forward, from any fixed origin.
   virtual std::int64_t SteadyMilliseconds() { return NowMilliseconds(); }
-  // Sleeps briefly, without pumping window events. A clock that stands in for time in tests
-  // need not sleep at all.
-  virtual void Pause(std::chrono::milliseconds) {}
 };
 
 }  // namespace tarnwick

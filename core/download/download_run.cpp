@@ -101,9 +101,4 @@ void DownloadRun::SetUpPort() {
   port_.Open();
 }
 
-void DownloadRun::AwaitInputOrEvents(std::chrono::milliseconds most) {
-  port_.WaitForInput(std::min(most, kWaitSlice));
-  view_.PumpPendingEvents();
-}
-
 }  // namespace tarnwick

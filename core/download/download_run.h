@@ -48,9 +48,6 @@ class DownloadRun {
   bool SelectionPasses();
   bool ProtocolSettingsSendable();
   void SetUpPort();
-  // Sleeps until input arrives, for at most `most` and never longer than one slice, then
-  // handles the window events pending by then, so that Cancel and the timers are seen.
-  void AwaitInputOrEvents(std::chrono::milliseconds most);
 
   // Handshake (handshake.cpp).
   Flow Handshake(Mode mode);
@@ -59,10 +56,9 @@ class DownloadRun {
   Flow RequestReadyInWaitMode();
   Flow TimedWait();
   void AppendPendingInput();
-  void KeepJumpModeTextBounded();
-  Flow CollectVersionText();
+  Flow GatherAnswer(bool (DownloadRun::*complete)());
   std::string ReadyBytes();
-  std::size_t VersionAfterReady();
+  bool HoldsReady();
   bool VersionTextComplete();
   void ReadBootloaderVersion();
 
@@ -97,10 +93,6 @@ class DownloadRun {
   SerialPort& port_;
   Clock& clock_;
   DownloadView& view_;
-
-  // The longest sleep of a wait that pumps window events: Cancel and the timers' ticks are
-  // seen at least this often.
-  static constexpr std::chrono::milliseconds kWaitSlice{20};
 
   FailureScope scope_ = FailureScope::kPortSetUp;
   DownloadFile file_;

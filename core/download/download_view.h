@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "core/settings/download_settings.h"
@@ -7,6 +8,9 @@
 namespace tarnwick {
 
 enum class MessageIcon { None, Exclamation };
+
+// A wait for events that only an event, input or a stop ends.
+inline constexpr std::chrono::milliseconds kNoDeadline = std::chrono::milliseconds::max();
 
 // The main window as a download sees it. Message boxes are modal and titled with the
 // window's caption at that moment.
@@ -43,14 +47,14 @@ class DownloadView {
   virtual void DisableEepromControls() = 0;
   virtual void DisableCancelButton() = 0;
 
-  // Handles pending window events; blocks until at least one event has arrived, so a
-  // polling loop around it does not spin. The 60 ms tick that calls Downloader::OnTick
-  // bounds every call.
-  virtual void PumpEvents() = 0;
+  // Blocks once in the host's event loop until the first of: input at the port, a window or
+  // application event (handled before this returns), a stop request, or `most` having passed.
+  // Every wait of the download that answers the window is built on this, so a click, a repaint
+  // or a screen reader's question is handled the moment it comes, and nothing sleeps in slices.
+  virtual void AwaitEvents(std::chrono::milliseconds most) = 0;
   // Handles the window events that are pending now and returns without waiting for more.
-  // The download calls it between two lines, where it only gives the window a turn; a
-  // blocking pump there would hold every line back until the next timer tick.
-  virtual void PumpPendingEvents() { PumpEvents(); }
+  // The download calls it between two lines, where it only gives the window a turn.
+  virtual void PumpPendingEvents() = 0;
 };
 
 }  // namespace tarnwick

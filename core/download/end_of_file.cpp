@@ -1,7 +1,6 @@
 // The end of a download: the wait for the target's verdict on a whole file, the outcome
 // message, the cleanup, and the ending of a download in which no file was ticked.
 
-#include <chrono>
 #include <string>
 
 #include "core/download/download_run.h"
@@ -10,17 +9,13 @@
 
 namespace tarnwick {
 
-namespace {
-// The file-verdict wait pumps no window events; it sleeps on the port in slices this long.
-constexpr std::chrono::milliseconds kPortWaitSlice{50};
-}  // namespace
-
 // Up to three whole seconds, ended early only by the file-errors character: a target that
-// reports success is still given the full time. Cancel is not looked at here.
+// reports success is still given the full time. Cancel is not looked at here, and no window
+// events are handled: the wait blocks on the port alone, for the time that is left.
 void DownloadRun::WaitForFileVerdict() {
   ThreeSecondWatch watch(clock_);
   while (watch.Running() && !ReceivedText.Contains(verdicts_.FileErrors)) {
-    port_.WaitForInput(kPortWaitSlice);
+    port_.WaitForInput(watch.TimeLeft());
     AppendPendingInput();
   }
 }

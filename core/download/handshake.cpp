@@ -20,18 +20,12 @@ namespace {
 // target that chatters for hours need not be kept in memory beyond this much.
 constexpr std::size_t kActiveWaitKeep = 64 * 1024;
 // Jump mode keeps what it receives, but a target that chatters after the active character
-// must not make that grow for hours. Past the limit the middle is dropped: the start (where
-// the application's own words and any first V stand) and the latest bytes stay.
+// must not make that grow for hours.
 constexpr std::size_t kJumpModeTextLimit = 256 * 1024;
-constexpr std::size_t kJumpModeHead = 64 * 1024;
-constexpr std::size_t kJumpModeTail = 64 * 1024;
-constexpr std::size_t kKeptAfterFirstV = 4 * 1024;
-// Any input ends a wait at once, so a target that chatters without a pause would otherwise
-// turn every few bytes into another pass; a short pause after such input keeps the host's
-// processor time near zero and lets the bytes gather, at no cost to the three-second limits.
-constexpr std::chrono::milliseconds kPauseAfterInput{10};
-// The longest a bootloader's version may take to follow its ready character.
-constexpr std::int64_t kVersionTimeLimitMs = 250;
+// The longest an answer may go on arriving in pieces before it is judged: the rest of a
+// request's answer, or the version after the ready character. A target that never falls
+// quiet is still asked again, or its version read, within this.
+constexpr std::int64_t kAnswerTimeLimitMs = 250;
 }  // namespace
 
 DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
@@ -54,7 +48,9 @@ DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
     view_.ShowMessage("No response from target bootloader.", MessageIcon::None);
     return Flow::kCleanup;
   }
-  if (CollectVersionText() == Flow::kCleanup) return Flow::kCleanup;
+  // A V before the ready character may belong to the running application's own words, so
+  // the version after the ready character is awaited while it is still on its way.
+  if (GatherAnswer(&DownloadRun::VersionTextComplete) == Flow::kCleanup) return Flow::kCleanup;
   ReadBootloaderVersion();
   return Flow::kGoOn;
 }
@@ -62,16 +58,20 @@ DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
 // At most three requests, unless the running application has answered with the active
 // character: then the requests go on until the bootloader is ready or the user cancels.
 DownloadRun::Flow DownloadRun::RequestReadyInJumpMode() {
+  bool requested = false;
   while (!ReceivedText.Contains(ReadyBytes()) && HandshakeTries < 3) {
     if (state_.CancelRequested) return Flow::kCleanup;
+    // Input that came before the request (even before the download) takes part in the search,
+    // and an answer that came after the last one was gathered means no request is needed.
+    AppendPendingInput();
+    if (requested && ReceivedText.Contains(ReadyBytes())) break;
     view_.SetStatusText("Requesting Ack from target bootloader.  Try #" +
                         std::to_string(HandshakeTries + 1));
-    // Input that came before the request (even before the download) takes part in the search.
-    AppendPendingInput();
     const DownloadSettings settings = view_.CurrentSettings();
     port_.Output(LineBytes(settings.JumpCommand) + LineBytes(settings.StartSequence));
+    requested = true;
     if (TimedWait() == Flow::kCleanup) return Flow::kCleanup;
-    KeepJumpModeTextBounded();
+    ReceivedText.KeepWithin(kJumpModeTextLimit, ReadyBytes());
     if (ReceivedText.Contains(LineBytes(view_.CurrentSettings().ActiveCharacter))) {
       HandshakeTries = 0;
       view_.SetStatusText("Main code responded.  Switching to bootloader.");
@@ -96,11 +96,8 @@ DownloadRun::Flow DownloadRun::AwaitActiveCharacter() {
       ReceivedText.Replace(ReceivedText.Text().substr(ReceivedText.Text().size() - keep));
     }
     if (state_.CancelRequested) return Flow::kCleanup;
-    AwaitInputOrEvents(kWaitSlice);
-    if (port_.InBufferCount() > 0) {
-      clock_.Pause(kPauseAfterInput);
-      AppendPendingInput();
-    }
+    view_.AwaitEvents(kNoDeadline);
+    AppendPendingInput();
   }
   // The active character and everything with it or before it must not count as an answer.
   HandshakeTries = 0;
@@ -109,11 +106,14 @@ DownloadRun::Flow DownloadRun::AwaitActiveCharacter() {
 }
 
 DownloadRun::Flow DownloadRun::RequestReadyInWaitMode() {
+  bool requested = false;
   while (!ReceivedText.Contains(ReadyBytes()) && HandshakeTries < 3) {
     if (state_.CancelRequested) return Flow::kCleanup;
-    view_.SetStatusText("Requesting Bootloader Ready.  Try #" + std::to_string(HandshakeTries + 1));
     AppendPendingInput();
+    if (requested && ReceivedText.Contains(ReadyBytes())) break;
+    view_.SetStatusText("Requesting Bootloader Ready.  Try #" + std::to_string(HandshakeTries + 1));
     port_.Output(LineBytes(view_.CurrentSettings().StartSequence));
+    requested = true;
     if (TimedWait() == Flow::kCleanup) return Flow::kCleanup;
     ++HandshakeTries;
     view_.PumpPendingEvents();
@@ -122,52 +122,38 @@ DownloadRun::Flow DownloadRun::RequestReadyInWaitMode() {
 }
 
 // Waits up to three whole seconds for a request's answer; any input at all ends it at once,
-// and so does the turn of the second that ends the limit.
+// and so does the turn of the second that ends the limit. An answer that has begun is then
+// taken in whole before it is judged, so that no request goes out while the ready character
+// is already on its way: real lines hand "^" and "?V1.30" over milliseconds apart.
 DownloadRun::Flow DownloadRun::TimedWait() {
   ThreeSecondWatch watch(clock_);
   while (port_.InBufferCount() == 0) {
     if (state_.CancelRequested) return Flow::kCleanup;
     const std::chrono::milliseconds left = watch.TimeLeft();
-    if (left.count() == 0) break;
-    AwaitInputOrEvents(left);
+    if (left.count() == 0) return Flow::kGoOn;
+    view_.AwaitEvents(left);
   }
-  if (port_.InBufferCount() > 0) {
-    AppendPendingInput();
-    clock_.Pause(kPauseAfterInput);
-  }
-  return Flow::kGoOn;
+  AppendPendingInput();
+  return GatherAnswer(&DownloadRun::HoldsReady);
 }
 
 void DownloadRun::AppendPendingInput() {
   ReceivedText.Append(port_.Input());
 }
 
-void DownloadRun::KeepJumpModeTextBounded() {
-  const std::string& text = ReceivedText.Text();
-  if (text.size() <= kJumpModeTextLimit) return;
-  // The first V and the number after it may yet be the version, when none follows the ready
-  // character.
-  const std::size_t v = text.find('V');
-  const std::size_t head =
-      v == std::string::npos ? kJumpModeHead : std::max(kJumpModeHead, v + 1 + kKeptAfterFirstV);
-  ReceivedText.DropMiddle(head, kJumpModeTail);
-}
-
-// Adapters hand a reply over in pieces, so the version may still be on its way when the
-// ready character has come. Input is taken until the number after the V is followed by a
-// character that cannot continue it, or the line has been quiet for twenty character times,
-// within a limit that also bounds the delay for a bootloader that sends no version at all.
-DownloadRun::Flow DownloadRun::CollectVersionText() {
+// Adapters hand a reply over in pieces. Input is taken until `complete` holds or the line has
+// been quiet for twenty character times, within a limit that also bounds the delay for a
+// target that never falls quiet or never completes its answer.
+DownloadRun::Flow DownloadRun::GatherAnswer(bool (DownloadRun::*complete)()) {
   const std::int64_t start = clock_.SteadyMilliseconds();
   std::int64_t last_input = start;
-  while (!VersionTextComplete()) {
+  while (!(this->*complete)()) {
     if (state_.CancelRequested) return Flow::kCleanup;
     const std::int64_t now = clock_.SteadyMilliseconds();
-    const std::int64_t left = std::min(last_input + QuietGapMs, start + kVersionTimeLimitMs) - now;
+    const std::int64_t left = std::min(last_input + QuietGapMs, start + kAnswerTimeLimitMs) - now;
     if (left <= 0) break;
-    AwaitInputOrEvents(std::chrono::milliseconds{left});
+    view_.AwaitEvents(std::chrono::milliseconds{left});
     if (port_.InBufferCount() > 0) {
-      clock_.Pause(kPauseAfterInput);
       AppendPendingInput();
       last_input = clock_.SteadyMilliseconds();
     }
@@ -179,26 +165,23 @@ std::string DownloadRun::ReadyBytes() {
   return LineBytes(view_.CurrentSettings().ReadyCharacter);
 }
 
-// The bootloader puts its version after its ready character; a V before it may belong to the
-// running application's own words.
-std::size_t DownloadRun::VersionAfterReady() {
-  const std::size_t ready_end = ReceivedText.EndOfFirst(ReadyBytes());
-  if (ready_end == std::string::npos) return std::string::npos;
-  return ReceivedText.Text().find('V', ready_end);
+bool DownloadRun::HoldsReady() {
+  return ReceivedText.Contains(ReadyBytes());
 }
 
+// The bootloader puts its version after its ready character; the number is complete once a
+// character follows it that cannot continue it.
 bool DownloadRun::VersionTextComplete() {
-  const std::size_t v = VersionAfterReady();
+  const std::size_t v = ReceivedText.VersionAfter(ReadyBytes());
   return v != std::string::npos &&
          VersionNumberComplete(std::string_view(ReceivedText.Text()).substr(v + 1));
 }
 
 // The version is the number after the first capital V that follows the ready character, or
-// after the first V at all when none follows it (a bootloader that answers with its version
-// first). What follows that V stays as the received text for the transfer.
+// after the first V at all when none follows it. What follows that V stays as the received
+// text for the transfer.
 void DownloadRun::ReadBootloaderVersion() {
-  std::size_t v = VersionAfterReady();
-  if (v == std::string::npos) v = ReceivedText.Text().find('V');
+  const std::size_t v = ReceivedText.VersionStart(ReadyBytes());
   if (v == std::string::npos) {
     BootloaderVersion = 0.0f;
     return;

@@ -45,23 +45,23 @@ DownloadRun::Flow DownloadRun::ExchangeLine(const std::string& line) {
 }
 
 // Bootloaders from 1.28 on: up to three whole seconds on the wall clock. Each pass sleeps
-// until a byte arrives or the limit is up, gives the window a turn and then takes in what has
+// until a byte arrives, a window event comes or the limit is up, and then takes in what has
 // arrived, so a verdict ends the wait as soon as it is read.
 void DownloadRun::WaitForVerdictTimed() {
   ThreeSecondWatch watch(clock_);
   while (!HoldsAnyVerdict() && !state_.CancelRequested && watch.Running()) {
-    AwaitInputOrEvents(watch.TimeLeft());
+    view_.AwaitEvents(watch.TimeLeft());
     AppendPendingInput();
   }
 }
 
 // Older bootloaders: five ticks of the 60 ms timer, which advance only while events are
-// pumped, so about 240 to 300 ms. The blocking pump wakes for a received byte and for each
-// tick, which is all this wait ends on.
+// pumped, so about 240 to 300 ms. The wait wakes for a received byte and for each tick,
+// which is all this wait ends on.
 void DownloadRun::WaitForVerdictTicks() {
   state_.TickCount = 0;
   while (!HoldsAnyVerdict() && !state_.CancelRequested && state_.TickCount < 5) {
-    view_.PumpEvents();
+    view_.AwaitEvents(kNoDeadline);
     AppendPendingInput();
   }
 }

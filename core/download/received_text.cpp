@@ -9,6 +9,8 @@ namespace {
 // Settings change only when the user edits them during a download, so a handful of memos is
 // plenty; past this many the oldest are simply forgotten.
 constexpr std::size_t kMaxMemos = 16;
+// What is kept after a V that may yet be read as the version.
+constexpr std::size_t kVersionTextKept = 4 * 1024;
 }  // namespace
 
 void ReceivedTextBuffer::Replace(std::string text) {
@@ -67,6 +69,32 @@ void ReceivedTextBuffer::DropMiddle(std::size_t head, std::size_t tail) {
   text_.erase(head, count);
   if (gaps_.empty() || gaps_.back() != head) gaps_.push_back(head);
   for (Memo& memo : memos_) memo.searched_up_to = text_.size();
+}
+
+void ReceivedTextBuffer::KeepWithin(std::size_t limit, std::string_view ready) {
+  if (text_.size() <= limit) return;
+  const std::size_t quarter = limit / 4;
+  std::size_t head = quarter;
+  // The number after a V that decides the version is never longer than this.
+  const auto through_number = [&](std::size_t v) { return v + 1 + kVersionTextKept; };
+  if (const std::size_t v = text_.find('V'); v != std::string::npos) {
+    head = std::max(head, through_number(v));
+  }
+  if (Contains(ready)) {
+    const std::size_t v = VersionAfter(ready);
+    head = std::max(head, v == std::string::npos ? EndOfFirst(ready) : through_number(v));
+  }
+  DropMiddle(head, quarter);
+}
+
+std::size_t ReceivedTextBuffer::VersionAfter(std::string_view ready) const {
+  const std::size_t ready_end = EndOfFirst(ready);
+  return ready_end == std::string::npos ? ready_end : text_.find('V', ready_end);
+}
+
+std::size_t ReceivedTextBuffer::VersionStart(std::string_view ready) const {
+  const std::size_t v = VersionAfter(ready);
+  return v != std::string::npos ? v : text_.find('V');
 }
 
 ReceivedTextBuffer::Memo& ReceivedTextBuffer::MemoFor(std::string_view setting) {

@@ -37,6 +37,19 @@ class ReceivedTextBuffer {
   // found in what was dropped. Nothing is dropped until there is more than one gap's worth.
   void DropMiddle(std::size_t head, std::size_t tail);
 
+  // Keeps a text that grows without end near `limit` bytes without changing any answer the
+  // handshake takes from it: whether a setting searched so far occurs, where the first `ready`
+  // ends and which V the version is read from. Past the limit the middle is dropped; the first
+  // quarter (stretched to cover the first V, the ready answer and the version after it) and the
+  // latest quarter stay.
+  void KeepWithin(std::size_t limit, std::string_view ready);
+
+  // The first V after the first `ready`; npos when there is none (yet).
+  std::size_t VersionAfter(std::string_view ready) const;
+  // The V that the version is read from: the first one after the ready answer, or the first
+  // one at all when none follows it (a bootloader that answers with its version first).
+  std::size_t VersionStart(std::string_view ready) const;
+
   // Bytes looked at by all searches since the last Replace; shows that a growing text is not
   // searched again from its start.
   std::size_t ExaminedBytes() const { return examined_bytes_; }

@@ -113,6 +113,7 @@ class FuzzedDownload {
   FuzzedDownload(std::string_view data, const fs::path& folder) : in_{data}, folder_(folder) {
     window_.Attach(downloader_);
     window_.on_pump = [this] { OnPump(); };
+    window_.await_port = [this](std::int64_t until_ms) { target_.WaitUntil(until_ms); };
     const std::uint8_t flags = in_.Byte(), paths = in_.Byte();
     DownloadSettings& s = window_.settings;
     wait_mode_ = (flags & 1) != 0;
@@ -140,7 +141,7 @@ class FuzzedDownload {
     // refusals: a refusal there is not a failure that the download could report.
     static constexpr const char* kRefusing[] = {
         "CurrentSettings", "status", "lines", "version", "show",
-        "timer3",          "focus",  "busy",  "idle",    "PumpEvents"};
+        "timer3",          "focus",  "busy",  "idle",    "AwaitEvents"};
     fault_ = in_.Byte() % 6;
     const std::uint16_t when = in_.Word();
     refusing_ = kRefusing[in_.Byte() % std::size(kRefusing)];

@@ -35,7 +35,10 @@ class TempDir {
 
 // A download wired to the scripted target, the fake window and the fake clock.
 struct Rig {
-  Rig() { view.Attach(downloader); }
+  Rig() {
+    view.Attach(downloader);
+    view.await_port = [this](std::int64_t until_ms) { target.WaitUntil(until_ms); };
+  }
 
   // A bootloader that answers the default request with "?V" + version, accepts every line
   // with "~", and answers `last_line` with "~" and then the file-ok character 50 ms later.

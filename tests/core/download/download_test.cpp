@@ -56,11 +56,13 @@ using Arrange = std::function<void(FileRig&)>;
 const Arrange kNo = [](FileRig& r) { r.view.answers = {false}; };
 
 // An application file of `count` lines, the first "0" and the others empty; Cancel is
-// clicked as soon as it is being sent.
+// clicked as the first line's verdict arrives.
 Arrange Lines(int count) {
   return [=](FileRig& r) {
     r.view.settings.FlashFile = r.temp.Write("big.hex", "0" + std::string(count, '\n'));
-    r.view.CancelOnStatus("Sending");
+    r.target.after_write = [&r] {
+      if (r.target.writes.back() == "0") r.view.CancelAt(r.clock.now_ms + 5);
+    };
   };
 }
 
@@ -115,9 +117,10 @@ TEST(Download, EachCaseSendsItsLinesShowsItsMessagesAndClosesWhatItOpened) {
        [](FileRig& r) { r.view.CancelAt(r.clock.now_ms + 2'500); }, 2'500, 2'520},
       {"1.30", 1, {}, Texts(3, kReq), Closed({kNoAnswer}),
        [](FileRig& r) { r.view.settings.ReadyCharacter = ""; }},
-      // Any input ends a wait, and the next request follows at once.
-      {nullptr, 1, {{kReq, {{{100, "x"}}}}}, Texts(3, kReq), Closed({kNoAnswer}), nullptr, 330,
-       330},
+      // Any input ends a wait, and the next request follows as soon as the answer has been
+      // quiet for twenty character times (20 ms at the least).
+      {nullptr, 1, {{kReq, {{{100, "x"}}}}}, Texts(3, kReq), Closed({kNoAnswer}), nullptr, 360,
+       360},
       // Protocol characters go to the line one byte each, and are compared as such; one that
       // has no such byte refuses the download before the port is opened, or fails it when it
       // is chosen during the download.
@@ -278,7 +281,8 @@ TEST(Download, ChatterAfterTheActiveCharacterIsNotKeptWhole) {
   rig.target.StreamNoise('x', 100'000);
   rig.target.SendAfter(5'000, "!");
   const std::int64_t ready_ms = rig.clock.now_ms + 20'000;
-  rig.view.on_status = [&rig, ready_ms](const std::string&) {
+  // The user opens a settings file with another ready character.
+  rig.view.on_pump = [&rig, ready_ms] {
     if (rig.clock.now_ms >= ready_ms) rig.view.settings.ReadyCharacter = "!";
   };
   rig.view.CancelAt(ready_ms + 5'000);

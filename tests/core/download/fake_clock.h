@@ -1,13 +1,12 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 #include "core/download/clock.h"
 
 namespace tarnwick::testing {
 
-// Time that passes only when the fakes say so: the view's pump, the port's wait and a pause
+// Time that passes only when the fakes say so: the view's wait for events and the port's wait
 // advance it, so a three-second wait costs microseconds. It starts between two whole seconds
 // to catch rounding mistakes.
 struct FakeClock final : Clock {
@@ -18,7 +17,6 @@ struct FakeClock final : Clock {
   }
   std::int64_t NowMilliseconds() override { return now_ms; }
   std::int64_t SteadyMilliseconds() override { return now_ms; }
-  void Pause(std::chrono::milliseconds duration) override { now_ms += duration.count(); }
 };
 
 }  // namespace tarnwick::testing

@@ -1,5 +1,7 @@
 #include "tests/core/download/fake_target.h"
 
+#include <algorithm>
+
 namespace tarnwick::testing {
 
 void FakeTarget::Output(std::string_view bytes) {
@@ -21,9 +23,23 @@ void FakeTarget::Deliver() {
   }
   if (noise_rate_ == 0) return;
   const std::int64_t due = (clock_.now_ms - noise_start_ms_) * noise_rate_ / 1000;
-  const std::int64_t sent = std::max(due, noise_sent_ + (pending_.empty() ? 1 : 0));
-  pending_.append(static_cast<std::size_t>(sent - noise_sent_), noise_);
-  noise_sent_ = sent;
+  if (due <= noise_sent_) return;
+  pending_.append(static_cast<std::size_t>(due - noise_sent_), noise_);
+  noise_sent_ = due;
+}
+
+void FakeTarget::WaitUntil(std::int64_t until_ms) {
+  Deliver();
+  if (!pending_.empty()) return;
+  if (!scheduled_.empty()) until_ms = std::min(until_ms, scheduled_.begin()->first);
+  if (noise_rate_ != 0) {
+    // The moment the next noise byte is due, to the next whole millisecond.
+    const std::int64_t next =
+        noise_start_ms_ + ((noise_sent_ + 1) * 1000 + noise_rate_ - 1) / noise_rate_;
+    until_ms = std::min(until_ms, next);
+  }
+  clock_.now_ms = std::max(clock_.now_ms, until_ms);
+  Deliver();
 }
 
 }  // namespace tarnwick::testing

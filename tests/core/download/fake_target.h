@@ -41,8 +41,7 @@ class FakeTarget final : public SerialPort {
   void SendAfter(std::int64_t ms, std::string text) {
     scheduled_.emplace(clock_.now_ms + ms, std::move(text));
   }
-  // `c` at this many bytes a second from now on, without a pause: whenever the download
-  // asks, at least one byte is pending.
+  // `c` at this many bytes a second from now on, without a pause.
   void StreamNoise(char c, int bytes_per_second) {
     noise_ = c;
     noise_rate_ = bytes_per_second;
@@ -78,13 +77,11 @@ class FakeTarget final : public SerialPort {
     return static_cast<std::int32_t>(pending_.size());
   }
   void WaitForInput(std::chrono::milliseconds timeout) override {
-    Deliver();
-    if (!pending_.empty()) return;
-    std::int64_t until = clock_.now_ms + timeout.count();
-    if (!scheduled_.empty()) until = std::min(until, scheduled_.begin()->first);
-    clock_.now_ms = std::max(clock_.now_ms, until);
-    Deliver();
+    WaitUntil(clock_.now_ms + timeout.count());
   }
+  // Moves the clock on to `until_ms` or to the first input before it; not at all while input
+  // is pending.
+  void WaitUntil(std::int64_t until_ms);
 
  private:
   void Count(const std::string& operation) {

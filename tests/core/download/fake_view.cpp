@@ -1,6 +1,31 @@
 #include "tests/core/download/fake_view.h"
 
+#include <algorithm>
+
 namespace tarnwick::testing {
+
+namespace {
+// A wait with nothing due still ends now and then, as a real window's timers would end it, so
+// that a download that waits for ever runs into the pump limit instead of stopping the clock.
+constexpr std::int64_t kLongestQuietMs = 60'000;
+}  // namespace
+
+void FakeView::AwaitEvents(std::chrono::milliseconds most) {
+  Check("AwaitEvents");
+  const std::int64_t now = clock_.now_ms;
+  std::int64_t until = now + std::min<std::int64_t>(most.count(), kLongestQuietMs);
+  if (!next_timer1_ms_) next_timer1_ms_ = now + 60;
+  // A tick changes nothing once TickCount has reached 5, so only a tick that counts wakes.
+  if (downloader_->State().TickCount < 5) until = std::min(until, *next_timer1_ms_);
+  if (cancel_at_ms_) until = std::min(until, std::max(now, *cancel_at_ms_));
+  if (await_port) {
+    await_port(until);
+  } else {
+    clock_.now_ms = std::max(now, until);
+  }
+  if (on_pump) on_pump();
+  PumpPendingEvents();
+}
 
 void FakeView::PumpPendingEvents() {
   // A wait that never ends would hang the test; some hours of it fail the download.

@@ -14,8 +14,10 @@ namespace tarnwick::testing {
 
 // The main window as a download sees it: it logs every text, message, question and change
 // of state, answers questions from a script and returns the settings that the test holds (a test
-// may change them at any moment). Each blocking pump advances the clock by 20 ms and delivers
-// Timer1 (60 ms) and Timer3 (1000 ms, while enabled) ticks and the scripted Cancel click.
+// may change them at any moment). A wait for events moves the clock on to the first thing that
+// would wake a real event loop: input, the wait's deadline, a Timer1 tick that still counts
+// (60 ms), the scripted Cancel click; Timer3's ticks (1000 ms, while enabled) are delivered as
+// they fall due.
 class FakeView final : public DownloadView {
  public:
   FakeView(FakeClock& clock, EventLog& log) : clock_(clock), log_(log) {}
@@ -24,14 +26,17 @@ class FakeView final : public DownloadView {
   DownloadSettings settings;
   std::deque<bool> answers;  // Yes (true) or No to each question in turn; Yes when none left
   std::function<void(const std::string&)> on_status;  // runs as a status text is set
-  std::function<void()> on_pump;                      // runs in every blocking pump
+  std::function<void()> on_pump;                      // runs in every wait for events
+  // Moves the clock on to the given time or to the first input before it, as the port's
+  // descriptor wakes a real event loop; without it the clock moves to the given time.
+  std::function<void(std::int64_t until_ms)> await_port;
 
   // Cancel is clicked at the first pump at or after this time, or after a status text
   // that starts with `prefix`.
   void CancelAt(std::int64_t ms) { cancel_at_ms_ = ms; }
   void CancelOnStatus(std::string prefix) { cancel_on_status_ = std::move(prefix); }
   // The next `times` calls of a method throw. It is named as in its log entry ("idle",
-  // "warning", "show"), or "CurrentSettings" and "PumpEvents".
+  // "warning", "show"), or "CurrentSettings" and "AwaitEvents".
   void Fail(const std::string& method, int times = 1) { failures_[method] = times; }
 
   DownloadSettings CurrentSettings() override {
@@ -68,12 +73,7 @@ class FakeView final : public DownloadView {
   void SetControlsIdle() override { Record("idle"); }
   void DisableEepromControls() override { Record("disable eeprom"); }
   void DisableCancelButton() override { Record("disable cancel"); }
-  void PumpEvents() override {
-    Check("PumpEvents");
-    clock_.now_ms += 20;
-    if (on_pump) on_pump();
-    PumpPendingEvents();
-  }
+  void AwaitEvents(std::chrono::milliseconds most) override;
   void PumpPendingEvents() override;
 
  private:

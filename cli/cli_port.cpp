@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/stop_signal.h"
+
 namespace tarnwick::cli {
 
 std::string EscapedBytes(std::string_view bytes) {
@@ -43,6 +45,14 @@ void CliPort::Output(std::string_view bytes) {
   // Logged first: a write that fails is still worth seeing.
   Log('>', EscapedBytes(bytes));
   port_.Output(bytes);
+}
+
+void CliPort::WaitForInput(std::chrono::milliseconds timeout) {
+  if (!StopSignalled()) port_.WaitForInput(timeout);
+  if (StopSignalled()) {
+    Stop();
+    throw PortError("stopped");
+  }
 }
 
 std::string CliPort::Input() {

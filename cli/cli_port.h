@@ -30,7 +30,9 @@ class CliPort final : public SerialPort {
   void Output(std::string_view bytes) override;
   std::string Input() override;
   std::int32_t InBufferCount() override { return port_.InBufferCount(); }
-  void WaitForInput(std::chrono::milliseconds timeout) override { port_.WaitForInput(timeout); }
+  // A stop ends the wait, and the download with it, as a failure of the port that the
+  // command line reports as the stop it was: the end-of-file wait looks at no Cancel.
+  void WaitForInput(std::chrono::milliseconds timeout) override;
 
  private:
   void Log(char direction, std::string_view text);

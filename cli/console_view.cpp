@@ -59,7 +59,12 @@ void ConsoleView::ShowMessage(const std::string& text, MessageIcon) {
 }
 
 bool ConsoleView::AskYesNo(const std::string& text) {
-  const bool yes = !stopping_ && answer_(text);
+  // After a stop the engine may still ask about the line it was waiting for; that question
+  // is not true of anything the target did, so it is neither shown nor recorded.
+  if (stopping_) return false;
+  const bool yes = answer_(text);
+  CheckStop();  // a stop while the question waited for its answer
+  if (stopping_) return false;
   events_.Prompt(text, yes);
   return yes;
 }

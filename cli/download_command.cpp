@@ -1,5 +1,6 @@
 #include "cli/download_command.h"
 
+#include <QSocketNotifier>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -22,8 +23,8 @@ namespace {
 // y or yes answers Yes; anything else, an empty line or the end of input, No.
 bool AskOnTerminal(const std::string& question) {
   std::cout << question << " [y/N] " << std::flush;
-  std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
+  const std::optional<std::string> answer = ReadAnswerLine(StopSignalDescriptor());
+  if (!answer) std::cout << '\n' << std::flush;  // the prompt's line is ended all the same
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
@@ -119,6 +120,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     if (!log) throw UsageError("--log " + *options.logFile + ": cannot be written");
   }
   QtSerialPort serial([device](int) { return device; });
+  serial.SetWakeDescriptor(StopSignalDescriptor());
   CliPort port(serial, options.logFile ? &log : nullptr);
   SystemClock clock;
   ConsoleView view(settings, *events, AnswererFor(options));
@@ -129,12 +131,16 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     port.Stop();
     return true;
   };
+  // A stop wakes the wait it comes in; the view then sees it and cancels the download.
+  const auto stopWatch = WatchStopSignals([] {});
 
   const DownloadResult result = downloader.Start(options.wait ? Mode::kWait : Mode::kJump);
   // A stop that came while the last file's verdict was awaited still counts as a stop.
-  const ExitCode code = StopSignalled() && result != DownloadResult::kSuccess ? ExitCode::kStopped
-                                                                              : ExitCodeFor(result);
-  return finish(code, view.Message(), view.Reason());
+  // A stop ends with "Stopped." alone: what the interrupted download would have said is not
+  // true of it.
+  if (StopSignalled() && result != DownloadResult::kSuccess)
+    return finish(ExitCode::kStopped, "", "");
+  return finish(ExitCodeFor(result), view.Message(), view.Reason());
 }
 
 }  // namespace tarnwick::cli

@@ -109,6 +109,10 @@ std::int32_t QtSerialPort::InBufferCount() {
   return impl_->InBufferCount();
 }
 
+void QtSerialPort::SetWakeDescriptor(int descriptor) {
+  impl_->wakeDescriptor = descriptor;
+}
+
 void QtSerialPort::WaitForInput(std::chrono::milliseconds timeout) {
   impl_->CheckUsable();
   impl_->WaitForInput(timeout);

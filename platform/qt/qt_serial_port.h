@@ -31,6 +31,10 @@ class QtSerialPort final : public SerialPort {
   std::int32_t InBufferCount() override;
   void WaitForInput(std::chrono::milliseconds timeout) override;
 
+  // WaitForInput also ends as soon as this descriptor is readable, so that a stop request
+  // ends a plain wait on the port at once (POSIX only).
+  void SetWakeDescriptor(int descriptor);
+
  private:
   std::unique_ptr<qt_port::SystemPort> impl_;  // this system's way of moving the bytes
 };

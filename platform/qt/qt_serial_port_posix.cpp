@@ -101,13 +101,15 @@ class PosixPort final : public qt_port::SystemPort {
       if (!received.empty()) return;
       const auto remaining = deadline - std::chrono::steady_clock::now();
       if (remaining <= std::chrono::steady_clock::duration::zero()) return;
-      pollfd wait{static_cast<int>(serial.handle()),
-                  static_cast<short>(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0};
-      const int result = ::poll(&wait, 1, PollTimeout(remaining));
+      pollfd wait[2] = {{static_cast<int>(serial.handle()),
+                         static_cast<short>(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0},
+                        {wakeDescriptor, POLLIN, 0}};
+      const int result = ::poll(wait, wakeDescriptor >= 0 ? 2 : 1, PollTimeout(remaining));
       if (result < 0 && errno != EINTR) MarkGone("waiting for input", std::strerror(errno));
-      if (result > 0 && HangUpReported(wait.revents)) {
+      if (result > 0 && HangUpReported(wait[0].revents)) {
         MarkGone("waiting for input", "the device hung up");
       }
+      if (result > 0 && wait[1].revents != 0) return;
     }
   }
 

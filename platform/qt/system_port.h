@@ -63,6 +63,8 @@ class SystemPort {
   virtual void WaitForInput(std::chrono::milliseconds timeout) = 0;
 
   std::function<std::string(int)> resolveDevice;
+  // A descriptor whose becoming readable also ends WaitForInput (a stop request); -1: none.
+  int wakeDescriptor = -1;
   ConnectionSettings settings;
   bool isOpen = false;
   std::optional<std::string> failure;

@@ -117,5 +117,63 @@ TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
   }
 }
 
+// At real line rates the answers come late and in pieces: the application's active
+// character first, the bootloader's ready answer a few character times later. A request goes
+// out only when the last one has really gone unanswered: once when the target answers it, twice
+// when the application's jump swallows the start sequence that came with the jump command.
+// The target then receives the request(s) and the file's records, nothing more.
+struct PacedCase {
+  const char* name;
+  int baud_index;  // 3: 9600, 5: 19200, 9: 115200
+  Mode mode;
+  QStringList options;
+  std::string requests;
+};
+
+void PrintTo(const PacedCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class PacedHandshake : public ::testing::TestWithParam<PacedCase> {};
+
+TEST_P(PacedHandshake, SendsARequestOnlyWhenTheLastWentUnanswered) {
+  static constexpr int kRates[] = {1200,  2400,  4800,  9600,  14400,
+                                   19200, 38400, 56000, 57600, 115200};
+  const PacedCase& c = GetParam();
+  SimulatedTarget target(QStringList{"--pace", QString::number(kRates[c.baud_index])} + c.options);
+  ASSERT_TRUE(target.Started());
+  QTemporaryDir folder;
+  const std::vector<std::string> records = sim::MakeHexRecords(5);
+  DownloadSettings settings;
+  settings.BaudIndex = static_cast<std::int16_t>(c.baud_index);
+  settings.FlashFile = WriteFile(folder, "app.hex", records);
+  testing::PtyDownload download(target.Device(), settings);
+  download.CancelAfter(20'000);  // a handshake that never ends fails instead of hanging
+  download.downloader.Start(c.mode);
+
+  EXPECT_EQ(download.view.Message(), "Flash File successfully downloaded.");
+  EXPECT_EQ(target.Received(), c.requests + Joined(records));
+}
+
+const std::string kJump = "$@&$";
+const QStringList kGap = {"--reply-byte-gap", "3"};
+const QStringList kReset = {"--reset-after-ms", "300"};
+const QStringList kJumpTime = {"--jump-ms", "10"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rates, PacedHandshake,
+    ::testing::Values(PacedCase{"Jump9600", 3, Mode::kJump, {}, kJump},
+                      PacedCase{"Jump9600InPieces", 3, Mode::kJump, kGap, kJump},
+                      PacedCase{"Jump19200", 5, Mode::kJump, {}, kJump},
+                      PacedCase{"Jump19200InPieces", 5, Mode::kJump, kGap, kJump},
+                      PacedCase{"Jump115200", 9, Mode::kJump, {}, kJump},
+                      PacedCase{"Jump115200InPieces", 9, Mode::kJump, kGap, kJump},
+                      PacedCase{"JumpSwallows9600", 3, Mode::kJump, kJumpTime, kJump + kJump},
+                      PacedCase{"JumpSwallows115200InPieces", 9, Mode::kJump, kJumpTime + kGap,
+                                kJump + kJump},
+                      PacedCase{"Wait9600InPieces", 3, Mode::kWait, kReset + kGap, "@&$"},
+                      PacedCase{"Wait115200", 9, Mode::kWait, kReset, "@&$"}),
+    [](const ::testing::TestParamInfo<PacedCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace tarnwick

@@ -64,7 +64,12 @@ class FakeTargetPort final : public SerialPort {
   }
   std::string Input() override { return std::exchange(pending_, std::string()); }
   std::int32_t InBufferCount() override { return static_cast<std::int32_t>(pending_.size()); }
-  void WaitForInput(std::chrono::milliseconds) override {}
+  // Counts the plain waits on the port, which handle no window events.
+  void WaitForInput(std::chrono::milliseconds) override { ++plainWaits; }
+  // The target sends `text` now.
+  void Deliver(const std::string& text) { pending_ += text; }
+
+  int plainWaits = 0;
 
   // The records sent, in order (handshake and EEPROM command left out).
   std::vector<std::string> records;

@@ -117,6 +117,47 @@ TEST(Form1, EveryRateOfTheListReachesThePort) {
   EXPECT_EQ(rates->currentIndex(), rates->count() - 1);  // every rate was reached
 }
 
+// While the window waits for the target it stays in the event loop. An event posted as a
+// wait begins is handled inside that wait (its handler sees the wait's status and lets the
+// target answer only then) and before the port is ever asked for a plain wait, which would
+// hold every click, repaint and screen reader's question back until it ends.
+TEST(Form1, AnEventPostedAsAWaitBeginsIsHandledInThatWait) {
+  const struct {
+    const char* button;
+    const char* posted_at;  // the write that begins the wait; nullptr: the click itself
+    std::function<void(FakeTargetPort&)> silence;
+    const char* answer;
+    const char* status;
+  } waits[] = {
+      {"Command2", "$@&$", [](FakeTargetPort& p) { p.readyReply = ""; }, "?V1.41",
+       "Requesting Ack from target bootloader.  Try #1"},
+      {"Command6", nullptr, [](FakeTargetPort&) {}, "^",
+       "Waiting for Bootloader Active Character...Reset target..."},
+      {"Command2", ":10000000", [](FakeTargetPort& p) { p.lineReply = ""; }, "~",
+       "Sending FLASH File - lines remaining "},
+  };
+  for (const auto& w : waits) {
+    SCOPED_TRACE(w.status);
+    Form1Harness h;
+    h.StartWith({.FlashFile = h.WriteHexFile("app.hex", 1).toStdString(), .EepromFile = {}});
+    w.silence(h.port);
+    QStringList handled;  // the status, and the plain waits made before the event's turn
+    const auto post = [&] {
+      QTimer::singleShot(0, h.form.get(), [&] {
+        handled << h.Find<QLabel>("Label2")->text() << QString::number(h.port.plainWaits);
+        h.port.Deliver(w.answer);
+      });
+    };
+    h.port.onOutput = [&](std::string_view bytes) {
+      if (w.posted_at && handled.isEmpty() && bytes.starts_with(w.posted_at)) post();
+    };
+    if (!w.posted_at) post();
+    h.Find<QPushButton>(w.button)->click();
+    EXPECT_EQ(handled, (QStringList{w.status, "0"}));
+    EXPECT_EQ(h.messages.texts, QStringList{"Flash File successfully downloaded."});
+  }
+}
+
 // A drop is a copy, also when Shift makes the file manager propose a move (after a move the
 // source deletes the file); the ten other boxes take no drop at all.
 TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAsACopyAndNothingElse) {

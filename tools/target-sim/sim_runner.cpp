@@ -143,12 +143,13 @@ bool SimRunner::ReadFromHost(Clock::time_point now) {
     times_.Received(bytes);
     log_.Received(bytes);
     if (!pace_.paced()) {
-      Schedule(protocol_.Receive(bytes), now);
+      Schedule(protocol_.Receive(bytes, now), now);
       return true;
     }
     // A record is complete, and its answer due, when its last byte has crossed the line.
     for (const char& byte : bytes) {
-      Schedule(protocol_.Receive(std::string_view(&byte, 1)), pace_.Received(now));
+      const auto arrival = pace_.Received(now);
+      Schedule(protocol_.Receive(std::string_view(&byte, 1), arrival), arrival);
     }
     return true;
   }
@@ -169,7 +170,7 @@ void SimRunner::RunTimedEvents(Clock::time_point now) {
     *nextAnnouncement_ += *config_.activeEvery;
     if (*nextAnnouncement_ <= now) *nextAnnouncement_ = now + *config_.activeEvery;
     // One announcement waiting for a reader is enough; more would only pile up.
-    if (unwritten_.empty()) Schedule(protocol_.AnnounceIfIdle(), now);
+    if (unwritten_.empty()) Schedule(protocol_.AnnounceIfIdle(now), now);
   }
   if (noiseRunning_ && now - lastNoise_ >= noiseInterval_) {
     const auto chatter =

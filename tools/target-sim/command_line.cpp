@@ -38,6 +38,15 @@ Setter Millis(std::optional<std::chrono::milliseconds> SimConfig::*field) {
   };
 }
 
+Setter MillisFromZero(std::chrono::milliseconds TargetBehaviour::*field) {
+  return [field](SimConfig& c, std::string_view v) -> std::string {
+    const auto ms = ParseWhole(v, 0, 600'000);
+    if (!ms) return "expects a number of milliseconds from 0";
+    c.behaviour.*field = std::chrono::milliseconds{*ms};
+    return {};
+  };
+}
+
 Setter LineSet(std::set<int> TargetBehaviour::*field) {
   return [field](SimConfig& c, std::string_view v) -> std::string {
     const auto line = ParseWhole(v, 1, 1'000'000);
@@ -91,13 +100,8 @@ const std::vector<Option>& Options() {
       {"--silent-on-line", true, LineSet(&TB::silentLines)},
       {"--silent-at-eof", false, Flag([](SimConfig& c) { c.behaviour.silentAtEndOfFile = true; })},
       {"--silent", false, Flag([](SimConfig& c) { c.behaviour.silent = true; })},
-      {"--delay-ms", true,
-       [](SimConfig& c, std::string_view v) -> std::string {
-         const auto ms = ParseWhole(v, 0, 600'000);
-         if (!ms) return "expects a number of milliseconds from 0";
-         c.behaviour.replyDelay = std::chrono::milliseconds{*ms};
-         return {};
-       }},
+      {"--delay-ms", true, MillisFromZero(&TB::replyDelay)},
+      {"--jump-ms", true, MillisFromZero(&TB::jumpTime)},
       {"--instant", false, Flag([](SimConfig&) {})},  // checked against --delay-ms below
       {"--reply-byte-gap", true,
        [](SimConfig& c, std::string_view v) -> std::string {
@@ -203,6 +207,9 @@ A simulated bootloader target on a pseudo-terminal. Prints the slave's path on o
   --log FILE                  log received (RX) and sent (TX) bytes and events (EV)
   --exit-after-seconds N      end after N seconds (also ends on SIGINT and SIGTERM)
   --start-in-bootloader       start as the bootloader instead of the application
+  --jump-ms N                 the application takes N ms to become the bootloader after
+                              answering the jump command; what the host sends meanwhile is
+                              lost (default 0)
   --reset-after-ms N          the user's reset after N ms: send the active character
   --send-active-every-ms N    repeat the active character every N ms between files
   --version TEXT              version sent after "V" (default 1.30)

@@ -21,7 +21,7 @@ namespace tarnwick::sim {
 // uses no CPU and an answer due now is written the moment its record is complete. On a paced
 // line a record is complete when its last byte has crossed the wire, and each byte of an
 // answer is written when it has crossed the wire back; the loop then wakes once per answer
-// byte, at that moment, to the nanosecond where the system allows it.
+// byte, shortly before that moment, and waits out the rest on the clock.
 class SimRunner {
  public:
   // `stopFd` becomes readable when the simulator is asked to end (the signal handler's pipe).

@@ -35,6 +35,9 @@ struct TargetBehaviour {
   bool silentAtEndOfFile = false;               // no file verdict
   bool silent = false;                          // a dead target: nothing is ever sent
   std::chrono::milliseconds replyDelay{0};      // every answer goes out this much later
+  // How long the application takes to become the bootloader after answering the jump command.
+  // A real target resets to get there, so whatever the host sends meanwhile is lost.
+  std::chrono::milliseconds jumpTime{0};
 };
 
 // Bytes for the target to send, `delay` after the moment the bytes that caused them arrived.

@@ -17,9 +17,18 @@ TargetProtocol::TargetProtocol(TargetBehaviour behaviour)
       start_(behaviour_.characters.startSequence),
       eepromWrite_(behaviour_.characters.eepromWrite) {}
 
-std::vector<Reply> TargetProtocol::Receive(std::string_view bytes) {
+std::vector<Reply> TargetProtocol::Receive(std::string_view bytes, Clock::time_point arrival) {
   std::vector<Reply> replies;
-  for (char c : bytes) Consume(c, replies);
+  std::string lost;
+  for (char c : bytes) {
+    if (jumpEnds_ && arrival < *jumpEnds_) {
+      lost += c;
+      continue;
+    }
+    jumpEnds_.reset();
+    Consume(c, arrival, replies);
+  }
+  if (!lost.empty()) Note("lost during jump: " + lost);
   return replies;
 }
 
@@ -30,27 +39,35 @@ std::vector<Reply> TargetProtocol::Reset() {
   start_.Reset();
   eepromWrite_.Reset();
   eepromCommandPending_ = false;
+  jumpEnds_.reset();
   StartNewFile();
   Note("reset: bootloader waits for the start sequence");
   if (behaviour_.silent) return {};
   return {Reply{behaviour_.characters.active, std::chrono::milliseconds{0}}};
 }
 
-std::vector<Reply> TargetProtocol::AnnounceIfIdle() {
+std::vector<Reply> TargetProtocol::AnnounceIfIdle(Clock::time_point now) {
   const bool betweenFiles = !record_.InProgress() && lineNumber_ == 0;
-  if (mode_ == Mode::kApplication || !betweenFiles || behaviour_.silent) return {};
+  const bool jumping = jumpEnds_ && now < *jumpEnds_;
+  if (mode_ == Mode::kApplication || jumping || !betweenFiles || behaviour_.silent) return {};
   return {Reply{behaviour_.characters.active, std::chrono::milliseconds{0}}};
 }
 
-void TargetProtocol::Consume(char c, std::vector<Reply>& replies) {
+void TargetProtocol::Consume(char c, Clock::time_point arrival, std::vector<Reply>& replies) {
   // The line runs XON/XOFF flow control, and the host's terminal may slip those characters in
   // anywhere, even inside a record; they are never part of the protocol.
   if (c == kXon || c == kXoff) return;
   if (mode_ == Mode::kApplication) {
     if (jump_.Feed(c)) {
       mode_ = Mode::kBootloaderAwaitingStart;
-      Note("jump command: now the bootloader");
       Answer(replies, behaviour_.characters.active);
+      const auto jumpTime = behaviour_.jumpTime;
+      if (jumpTime.count() == 0) {
+        Note("jump command: now the bootloader");
+        return;
+      }
+      jumpEnds_ = arrival + jumpTime;
+      Note("jump command: the bootloader in " + std::to_string(jumpTime.count()) + " ms");
     }
     return;
   }

@@ -11,6 +11,11 @@ namespace {
 // Steps that are no bytes from the host.
 const std::string kReset = "<reset>";  // the user presses reset
 const std::string kIdle = "<idle>";    // the moment for the announcement between files
+const std::string kWait = "<wait ";    // time passes: Wait(ms)
+
+std::string Wait(int ms) {
+  return kWait + std::to_string(ms) + ">";
+}
 
 const std::string kStart = "$@&$";                           // jump, then the start sequence
 const std::string kHello = "^?V1.30";                        // the answer to both
@@ -47,12 +52,17 @@ TEST_P(TargetProtocolTest, AnswersAsTheTargetWould) {
   ASSERT_TRUE(commandLine.config) << commandLine.error;
   const TargetBehaviour& behaviour = commandLine.config->behaviour;
   TargetProtocol target(behaviour);
+  TargetProtocol::Clock::time_point now{};
   std::string answers;
   for (const std::string& step : GetParam().steps) {
+    if (step.starts_with(kWait)) {
+      now += std::chrono::milliseconds{std::stoi(step.substr(kWait.size()))};
+      continue;
+    }
     const bool event = step == kReset || step == kIdle;
     const std::vector<Reply> replies = step == kReset  ? target.Reset()
-                                       : step == kIdle ? target.AnnounceIfIdle()
-                                                       : target.Receive(step);
+                                       : step == kIdle ? target.AnnounceIfIdle(now)
+                                                       : target.Receive(step, now);
     for (const Reply& reply : replies) {
       answers += reply.bytes;
       // Answers to the host's bytes come after the configured delay; announcements at once.
@@ -73,6 +83,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, TargetProtocolTest, testing::Values(
     Case{"StartNeedsItsWholeText", {}, {"$@&x$"}, "^"},
     Case{"StartAnsweredAgain", {}, {kStart, kStart}, kHello + "?V1.30"},
     Case{"NoVersion", {"--no-version"}, {kStart}, "^?"},
+    // Whatever comes while the application jumps is lost, the rest of the jump's own write
+    // too, and no command is completed from bytes on both sides of the jump's end.
+    Case{"JumpTime", {"--jump-ms=40"}, {kStart, Wait(39), "@&$", Wait(1), "@&$"}, "^?V1.30"},
+    Case{"JumpTimeSplitsNoCommand", {"--jump-ms=40"}, {"$@&", Wait(40), "$@&$"}, "^?V1.30"},
+    Case{"JumpTimeAnnouncesNothing", {"--jump-ms=40", "--send-active-every-ms=10"},
+         {"$", kIdle, Wait(40), kIdle}, "^^"},
+    Case{"ResetEndsTheJump", {"--jump-ms=40"}, {"$", kReset, "@&$"}, "^^?V1.30"},
     Case{"StartInBootloader", {"--start-in-bootloader"}, {kRecord[0], kStart}, "?V1.30"},
     Case{"DeadTarget", {"--silent"}, {kStart, kFile, kReset, kIdle}, ""},
     Case{"DelayedAnswers", {"--delay-ms=250"}, {kStart, kReset}, kHello + "^"},

@@ -1,0 +1,140 @@
+// The target-sim program itself on its pseudo-terminal, for what only shows on a real one: the
+// time the simulator keeps and what it sees of the host's port settings.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/target-sim/hex_records.h"
+#include "tools/target-sim/sim_log.h"
+
+namespace tarnwick::sim {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+// Generous: only a broken simulator takes this long, however slow the machine.
+constexpr auto kPatience = std::chrono::seconds{20};
+
+// A target-sim process, its folder for files, and the host's end of its terminal. Ended when the
+// object goes.
+class Simulator {
+ public:
+  explicit Simulator(std::vector<std::string> options) {
+    char pattern[] = "/tmp/target-sim-test.XXXXXX";
+    folder_ = mkdtemp(pattern);
+    options.insert(options.begin(), TARNWICK_TARGET_SIM);
+    options.insert(options.end(), {"--log", File("sim.log"), "--exit-after-seconds", "60"});
+    int output[2];
+    if (pipe(output) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(output[1], STDOUT_FILENO);
+      std::vector<char*> argv;
+      for (auto& option : options) argv.push_back(option.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(output[1]);
+    // The first line is the slave's path, written once the terminal is ready.
+    std::string path;
+    char c;
+    while (read(output[0], &c, 1) == 1 && c != '\n') path += c;
+    close(output[0]);
+    if (!path.empty()) port_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  }
+
+  ~Simulator() {
+    if (port_ >= 0) close(port_);
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  std::string File(const char* name) const { return (fs::path(folder_) / name).string(); }
+  int port() const { return port_; }
+
+  void Send(const std::string& bytes) const {
+    ASSERT_EQ(write(port_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+
+  // Reads into `answers` until they hold `wanted`; false when that does not come in time.
+  bool ReadUntil(std::string& answers, const std::string& wanted) const {
+    const auto giveUp = std::chrono::steady_clock::now() + kPatience;
+    while (answers.find(wanted) == std::string::npos) {
+      pollfd fd{port_, POLLIN, 0};
+      if (std::chrono::steady_clock::now() > giveUp || poll(&fd, 1, 100) < 0) return false;
+      char buffer[256];
+      const ssize_t count = read(port_, buffer, sizeof buffer);
+      if (count > 0) answers.append(buffer, static_cast<std::size_t>(count));
+    }
+    return true;
+  }
+
+ private:
+  std::string folder_;
+  pid_t pid_ = -1;
+  int port_ = -1;
+};
+
+// What the target noted as lost during the jump, all of it, in order.
+std::string LostDuringJump(const std::string& logPath) {
+  const std::string marker = " EV lost during jump: ";
+  std::ifstream log(logPath);
+  std::string line;
+  std::string lost;
+  while (std::getline(log, line)) {
+    const auto at = line.find(marker);
+    if (at != std::string::npos) lost += UnescapeBytes(line.substr(at + marker.size()));
+  }
+  return lost;
+}
+
+// A host that sends the jump command and the start sequence in one write gets only the active
+// character while the jump takes longer than the start sequence's time on the line, at full
+// speed or paced; the next request, once the jump is over, is answered.
+TEST(TargetSimOverPty, BytesSentDuringTheJumpAreLost) {
+  const std::string record = MakeHexRecords(1)[0];
+  const struct {
+    std::vector<std::string> options;
+    std::string answers;
+    std::string lost;
+  } cases[] = {
+      {{}, "^?V1.30?V1.30~", ""},
+      {{"--jump-ms", "200"}, "^?V1.30~", "@&$"},
+      {{"--jump-ms", "200", "--pace", "9600"}, "^?V1.30~", "@&$"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.options));
+    Simulator sim(c.options);
+    ASSERT_GE(sim.port(), 0);
+    std::string answers;
+    sim.Send("$@&$");
+    ASSERT_TRUE(sim.ReadUntil(answers, "^")) << answers;
+    // The jump began before the active character went out, so it is over after this.
+    std::this_thread::sleep_for(milliseconds{300});
+    sim.Send("@&$" + record);
+    ASSERT_TRUE(sim.ReadUntil(answers, "~")) << answers;
+    EXPECT_EQ(answers, c.answers);
+    EXPECT_EQ(LostDuringJump(sim.File("sim.log")), c.lost);
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick::sim

@@ -137,6 +137,7 @@ const std::vector<Option>& Options() {
       {"--file-ok-char", true, Characters(&PC::fileOk)},
       {"--noise-every-ms", true, Millis(&SimConfig::noiseEvery)},
       {"--timestamps", true, Text(&SimConfig::timestampsPath)},
+      {"--report-line-settings", true, Text(&SimConfig::lineSettingsPath)},
       {"--pace", true,
        [](SimConfig& c, std::string_view v) -> std::string {
          const auto rate = ParseWhole(v, 50, 10'000'000);
@@ -206,6 +207,10 @@ A simulated bootloader target on a pseudo-terminal. Prints the slave's path on o
   --link PATH                 make PATH a symbolic link to the pseudo-terminal
   --log FILE                  log received (RX) and sent (TX) bytes and events (EV)
   --exit-after-seconds N      end after N seconds (also ends on SIGINT and SIGTERM)
+  --report-line-settings FILE
+                              write the line settings the host gives the port to FILE, a line
+                              each time they change: baud, data bits, parity, stop bits and
+                              XON/XOFF, as "baud 19200 data 8 parity none stop 1 xonxoff on"
   --start-in-bootloader       start as the bootloader instead of the application
   --jump-ms N                 the application takes N ms to become the bootloader after
                               answering the jump command; what the host sends meanwhile is

@@ -28,6 +28,9 @@ struct SimConfig {
   std::string timestampsPath;
   // The rate of a real line whose pace the target keeps, in bits per second (0: no pacing).
   long paceBitsPerSecond = 0;
+  // The file for the line settings the host gives the terminal, a line each time they change
+  // (empty: none are reported).
+  std::string lineSettingsPath;
 };
 
 struct CommandLine {

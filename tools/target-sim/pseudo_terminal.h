@@ -32,6 +32,8 @@ class PseudoTerminal {
   void Close();
 
   int masterFd() const { return master_; }
+  // The simulator's own descriptor of the slave, which shows the settings the host gave it.
+  int slaveFd() const { return slave_; }
   const std::string& slavePath() const { return slavePath_; }
   const std::string& error() const { return error_; }
 

@@ -72,15 +72,20 @@ bool WaitUntil(std::chrono::steady_clock::time_point moment) {
 // 19200 baud, after a record of 45 bytes.
 constexpr milliseconds kLongestAnswerSleep{25};
 
+// How often the line settings are looked at while the host sends nothing: a host that sets its
+// port up and then waits is seen within this time.
+constexpr milliseconds kSettingsCheckInterval{100};
+
 }  // namespace
 
 SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log,
-                     TrafficTimes& times)
+                     TrafficTimes& times, LineSettingsReport& lineSettings)
     : config_(config),
       masterFd_(masterFd),
       stopFd_(stopFd),
       log_(log),
       times_(times),
+      lineSettings_(lineSettings),
       protocol_(config.behaviour),
       pace_(config.paceBitsPerSecond) {
 #ifdef __linux__
@@ -92,6 +97,7 @@ SimRunner::SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& 
   if (config_.resetAfter) resetAt_ = start_ + *config_.resetAfter;
   if (config_.activeEvery) nextAnnouncement_ = start_ + *config_.activeEvery;
   if (config_.exitAfter) exitAt_ = start_ + *config_.exitAfter;
+  if (lineSettings_.wanted()) nextSettingsCheck_ = start_ + kSettingsCheckInterval;
   if (config_.noiseBytesPerSecond > 0) {
     noise_.emplace(config_.behaviour.characters, config_.noiseBytesPerSecond);
     // Small batches often enough that the chatter looks continuous to the host.
@@ -139,6 +145,8 @@ bool SimRunner::ReadFromHost(Clock::time_point now) {
   char buffer[4096];
   const ssize_t count = read(masterFd_, buffer, sizeof buffer);
   if (count > 0) {
+    // Before the bytes: they were sent under these settings.
+    lineSettings_.Check();
     const std::string_view bytes(buffer, static_cast<std::size_t>(count));
     times_.Received(bytes);
     log_.Received(bytes);
@@ -171,6 +179,10 @@ void SimRunner::RunTimedEvents(Clock::time_point now) {
     if (*nextAnnouncement_ <= now) *nextAnnouncement_ = now + *config_.activeEvery;
     // One announcement waiting for a reader is enough; more would only pile up.
     if (unwritten_.empty()) Schedule(protocol_.AnnounceIfIdle(now), now);
+  }
+  if (nextSettingsCheck_ && now >= *nextSettingsCheck_) {
+    lineSettings_.Check();
+    nextSettingsCheck_ = now + kSettingsCheckInterval;
   }
   if (noiseRunning_ && now - lastNoise_ >= noiseInterval_) {
     const auto chatter =
@@ -250,6 +262,7 @@ std::optional<SimRunner::Clock::time_point> SimRunner::NextEvent() const {
   consider(resetAt_);
   consider(nextAnnouncement_);
   consider(exitAt_);
+  consider(nextSettingsCheck_);
   if (noiseRunning_) consider(lastNoise_ + noiseInterval_);
   return next;
 }

@@ -9,6 +9,7 @@
 
 #include "tools/target-sim/command_line.h"
 #include "tools/target-sim/line_pace.h"
+#include "tools/target-sim/line_settings.h"
 #include "tools/target-sim/noise_source.h"
 #include "tools/target-sim/sim_log.h"
 #include "tools/target-sim/target_protocol.h"
@@ -25,7 +26,8 @@ namespace tarnwick::sim {
 class SimRunner {
  public:
   // `stopFd` becomes readable when the simulator is asked to end (the signal handler's pipe).
-  SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log, TrafficTimes& times);
+  SimRunner(const SimConfig& config, int masterFd, int stopFd, SimLog& log, TrafficTimes& times,
+            LineSettingsReport& lineSettings);
 
   // Runs until asked to stop or until the configured end; 0, or 1 after a device failure.
   int Run();
@@ -45,6 +47,7 @@ class SimRunner {
   int stopFd_;
   SimLog& log_;
   TrafficTimes& times_;
+  LineSettingsReport& lineSettings_;
   TargetProtocol protocol_;
 
   std::multimap<Clock::time_point, std::string> scheduled_;  // equal times keep their order
@@ -58,6 +61,7 @@ class SimRunner {
   std::optional<Clock::time_point> resetAt_;
   std::optional<Clock::time_point> nextAnnouncement_;
   std::optional<Clock::time_point> exitAt_;
+  std::optional<Clock::time_point> nextSettingsCheck_;
 
   std::optional<NoiseSource> noise_;
   bool noiseRunning_ = false;

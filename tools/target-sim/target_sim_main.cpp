@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/target-sim/command_line.h"
+#include "tools/target-sim/line_settings.h"
 #include "tools/target-sim/pseudo_terminal.h"
 #include "tools/target-sim/sim_log.h"
 #include "tools/target-sim/sim_runner.h"
@@ -68,12 +69,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "target-sim: %s\n", terminal.error().c_str());
     return 1;
   }
+  LineSettingsReport lineSettings(config.lineSettingsPath, terminal.slaveFd());
+  if (!lineSettings.ok()) {
+    std::perror(("target-sim: " + config.lineSettingsPath).c_str());
+    return 1;
+  }
+  // The settings before any host has opened the port come first.
+  lineSettings.Check();
   // Scripts and tests wait for this line before they open the port.
   std::printf("%s\n", terminal.slavePath().c_str());
   std::fflush(stdout);
 
   TrafficTimes times(config.timestampsPath);
-  SimRunner runner(config, terminal.masterFd(), stopPipe[0], log, times);
+  SimRunner runner(config, terminal.masterFd(), stopPipe[0], log, times, lineSettings);
   const int status = runner.Run();
   if (!times.Save()) {
     std::perror(("target-sim: " + config.timestampsPath).c_str());

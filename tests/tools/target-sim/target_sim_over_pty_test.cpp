@@ -5,13 +5,16 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <asm/termbits.h>  // termios2, for a rate without a B constant, as Qt sets it
+#include <sys/ioctl.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,15 +31,17 @@ using std::chrono::milliseconds;
 // Generous: only a broken simulator takes this long, however slow the machine.
 constexpr auto kPatience = std::chrono::seconds{20};
 
-// A target-sim process, its folder for files, and the host's end of its terminal. Ended when the
-// object goes.
+// A target-sim process with its log and its line settings report in a folder of its own, and
+// the host's end of its terminal. Ended when the object goes.
 class Simulator {
  public:
   explicit Simulator(std::vector<std::string> options) {
     char pattern[] = "/tmp/target-sim-test.XXXXXX";
-    folder_ = mkdtemp(pattern);
+    if (!mkdtemp(pattern)) return;
+    folder_ = pattern;
     options.insert(options.begin(), TARNWICK_TARGET_SIM);
-    options.insert(options.end(), {"--log", File("sim.log"), "--exit-after-seconds", "60"});
+    options.insert(options.end(), {"--log", File("sim.log"), "--report-line-settings", File("line"),
+                                   "--exit-after-seconds", "60"});
     int output[2];
     if (pipe(output) != 0) return;
     pid_ = fork();
@@ -135,6 +140,55 @@ TEST(TargetSimOverPty, BytesSentDuringTheJumpAreLost) {
     EXPECT_EQ(LostDuringJump(sim.File("sim.log")), c.lost);
   }
 }
+
+#ifdef __linux__
+// The lines of `path` once it has `count` of them, or what it has when they do not come in time.
+std::vector<std::string> WaitForLines(const std::string& path, std::size_t count) {
+  const auto giveUp = std::chrono::steady_clock::now() + kPatience;
+  std::vector<std::string> lines;
+  do {
+    std::this_thread::sleep_for(milliseconds{20});
+    std::ifstream file(path);
+    lines.clear();
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+  } while (lines.size() < count && std::chrono::steady_clock::now() < giveUp);
+  return lines;
+}
+
+// The host sets its port up one way after another; each change the report can show is one line,
+// in order, and a change it does not show (echo) writes none. (A Linux pseudo-terminal keeps
+// 8 data bits and no parity whatever the host asks, so those stay as they are.)
+TEST(TargetSimOverPty, ReportsEachChangeOfTheHostsLineSettings) {
+  const struct {
+    unsigned rate;  // a B constant, or BOTHER with `custom`
+    unsigned custom;
+    unsigned cflag;
+    unsigned iflag;
+    unsigned lflag;
+    const char* report;  // nullptr: no new line
+  } steps[] = {
+      {B19200, 0, 0, IXON | IXOFF, 0, "baud 19200 data 8 parity none stop 1 xonxoff on"},
+      {BOTHER, 56000, CSTOPB, IXON, 0, "baud 56000 data 8 parity none stop 2 xonxoff ixon"},
+      {BOTHER, 56000, CSTOPB, IXON, ECHO, nullptr},
+      {B115200, 0, 0, IXOFF, ECHO, "baud 115200 data 8 parity none stop 1 xonxoff ixoff"},
+  };
+  Simulator sim({});
+  ASSERT_GE(sim.port(), 0);
+  std::vector<std::string> expected = {"baud 38400 data 8 parity none stop 1 xonxoff off"};
+  for (const auto& step : steps) {
+    termios2 settings{};
+    ASSERT_EQ(ioctl(sim.port(), TCGETS2, &settings), 0);
+    settings.c_cflag = (settings.c_cflag & ~(CBAUD | CSTOPB)) | step.rate | step.cflag;
+    settings.c_ospeed = settings.c_ispeed = step.custom;
+    settings.c_iflag = step.iflag;
+    settings.c_lflag = step.lflag;
+    ASSERT_EQ(ioctl(sim.port(), TCSETS2, &settings), 0);
+    if (!step.report) continue;
+    expected.push_back(step.report);
+    EXPECT_EQ(WaitForLines(sim.File("line"), expected.size()), expected);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tarnwick::sim

@@ -146,7 +146,9 @@ class JsonReporter final : public BoardEvents {
   std::string port_;
 };
 
-// The length of the UTF-8 sequence that starts at text[i], or 0 when none does.
+// The length of the UTF-8 sequence that starts at text[i], or 0 when none does. Overlong
+// forms, surrogates and code points above U+10FFFF are no UTF-8: a JSON reader would refuse
+// the whole line for them.
 std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
   const auto lead = static_cast<unsigned char>(text[i]);
   const std::size_t length = lead < 0xC2   ? 0
@@ -155,7 +157,13 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
                              : lead < 0xF5 ? 4
                                            : 0;
   if (length == 0 || i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
+  // The second byte's range is narrower after the leads that could start an overlong form
+  // (E0, F0), a surrogate (ED) or a code point past U+10FFFF (F4).
+  const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+  const auto second = static_cast<unsigned char>(text[i + 1]);
+  if (second < low || second > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
     if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
   }
   return length;

@@ -5,22 +5,19 @@
 #include <iostream>
 
 #include "cli/hex_check.h"
+#include "cli/input_files.h"
 
 namespace tarnwick::cli {
 
 ExitCode CheckFiles(const std::vector<std::string>& files, std::ostream& out) {
   ExitCode result = ExitCode::kSuccess;
   for (const std::string& name : files) {
-    std::error_code error;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(std::filesystem::path(name), error)) {
-      in.open(std::filesystem::path(name), std::ios::binary);
-    }
-    if (!in.is_open()) {
-      out << name << ": cannot be read (missing, not a regular file, or not permitted)\n";
+    if (const auto problem = FileProblem(name)) {
+      out << name << ": " << *problem << '\n';
       result = ExitCode::kDownloadFile;
       continue;
     }
+    std::ifstream in(std::filesystem::path(name), std::ios::binary);
     const std::vector<HexFault> faults = CheckHex(in);
     if (in.bad()) {
       out << name << ": cannot be read to its end\n";

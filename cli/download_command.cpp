@@ -10,6 +10,7 @@
 #include "cli/check_command.h"
 #include "cli/cli_port.h"
 #include "cli/console_view.h"
+#include "cli/input_files.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 #include "platform/qt/port_device.h"
@@ -40,14 +41,11 @@ ConsoleView::Answerer AnswererFor(const DownloadOptions& options) {
   return [](const std::string&) { return false; };
 }
 
-// A download file that cannot be read is refused before anything goes to the line.
-std::optional<std::string> UnreadableFile(const DownloadOptions& options) {
+// A download file that cannot be read is refused before anything goes to the line: the file
+// and why.
+std::optional<std::pair<std::string, std::string>> UnreadableFile(const DownloadOptions& options) {
   for (const std::string& file : FilesOf(options)) {
-    std::error_code error;
-    const std::filesystem::path path(file);
-    if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path).is_open()) {
-      return file;
-    }
+    if (const auto problem = FileProblem(file)) return std::pair(file, *problem);
   }
   return std::nullopt;
 }
@@ -100,12 +98,12 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     return code;
   };
 
+  if (const auto file = UnreadableFile(options)) {
+    return finish(ExitCode::kDownloadFile, "Error opening " + file->first + ".",
+                  file->first + ": " + file->second);
+  }
   if (options.check && !FilesPassCheck(options)) {
     return finish(ExitCode::kCheckFailed, kCheckFailedMessage, "");
-  }
-  if (const auto file = UnreadableFile(options)) {
-    return finish(ExitCode::kDownloadFile, "Error opening " + *file + ".",
-                  *file + ": missing, not a regular file, or not readable");
   }
   const std::string device = DeviceForPort(portName);
   if (device.empty()) {
@@ -119,7 +117,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     if (!log) throw UsageError("--log " + *options.logFile + ": cannot be written");
   }
   QtSerialPort serial([device](int) { return device; });
-  CliPort port(serial, options.logFile ? &log : nullptr);
+  CliPort port(serial, options.logFile ? &log : nullptr, options.baudRate);
   SystemClock clock;
   ConsoleView view(settings, *events, AnswererFor(options));
   Downloader downloader(port, clock, view);

@@ -9,7 +9,10 @@ std::string HelpText() {
                         [--on-error ask|stop|continue] [--check] [--log FILE] [--json] [--quiet]
   tarnwick-cli ports
   tarnwick-cli check FILE...
-  tarnwick-cli --help | --version
+  tarnwick-cli --help | --version      (also `download --help`, `check --help`, -h)
+
+Options take their value as `--name VALUE` or `--name=VALUE`; `--` ends the options. An
+option that takes one value may be given once.
 
 Downloads firmware into a microcontroller through its serial bootloader, as the Tarnwick
 window does: the EEPROM file first, then the application (flash) file, one line at a time.
@@ -19,7 +22,7 @@ download
                       give it several times to download to several boards at once
   --flash FILE        send this application file
   --eeprom FILE       send this EEPROM file (at least one of the two is needed)
-  --baud RATE         1200 2400 4800 9600 14400 19200 38400 56000 57600 115200 (19200)
+  --baud RATE         any rate the port accepts, such as 115200 or 1000000 (19200)
   --wait              wait for the bootloader (reset the target) instead of jumping to it
   --settings FILE     start from a settings file of the window (tarnwick.txt); the options
                       given here override it; its file names and ticks are not used
@@ -28,10 +31,11 @@ download
   --check             check every file as `check` does first; send nothing when one fails
   --log FILE          write every byte sent and received, with time stamps, to FILE
   --json              one JSON object per line and event, for build servers
-  --quiet             print the outcome only
+  --quiet             print the outcome only (with --json: the outcome event only)
   protocol options    --jump-command ($) --active-char (^) --start-sequence (@&$)
                       --ready-char (?) --eeprom-command (*) --line-ok (~) --page-error (%)
-                      --checksum-error (-) --file-errors (#) --file-ok (@)
+                      --checksum-error (-) --file-errors (#) --file-ok (@);
+                      \xHH gives any byte: --ready-char '\x3F' is "?"
 
 ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
 check   checks Intel HEX files and reports every fault with its line number

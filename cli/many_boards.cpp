@@ -125,7 +125,8 @@ class ManyBoards {
     for (const std::string& port : options.ports) {
       auto& board = boards_.emplace_back(std::make_unique<Board>());
       board->port = port;
-      if (style == ReportStyle::kPlain || style == ReportStyle::kJson) {
+      if (style == ReportStyle::kPlain || style == ReportStyle::kJson ||
+          style == ReportStyle::kJsonOutcome) {
         board->printer = MakeReporter(style, board->printed, port);
       }
       board->process = std::make_unique<QProcess>();
@@ -211,7 +212,7 @@ class ManyBoards {
     for (const auto& board : boards_) {
       if (code == 0) code = board->state.ExitCodeValue();
     }
-    if (style_ == ReportStyle::kJson) {
+    if (style_ == ReportStyle::kJson || style_ == ReportStyle::kJsonOutcome) {
       std::cout << "{\"event\":\"summary\",\"exit_code\":" << code << "}\n" << std::flush;
       return static_cast<ExitCode>(code);
     }
@@ -236,14 +237,13 @@ class ManyBoards {
 
 }  // namespace
 
-ExitCode DownloadToManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
-                              ReportStyle style) {
+ExitCode DownloadToManyBoards(const DownloadOptions& options, ReportStyle style) {
   ResolveSettings(options);  // a bad settings file or character stops here, nothing sent
   if (options.check && !FilesPassCheck(options)) {
     std::cout << kCheckFailedMessage << '\n';
     return ExitCode::kCheckFailed;
   }
-  return ManyBoards(args, options, style).Run();
+  return ManyBoards(options.args, options, style).Run();
 }
 
 }  // namespace tarnwick::cli

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 namespace tarnwick::cli {
 namespace {
@@ -114,7 +115,8 @@ class QuietReporter final : public BoardEvents {
 
 class JsonReporter final : public BoardEvents {
  public:
-  JsonReporter(std::ostream& out, std::string port) : out_(out), port_(JsonString(port)) {}
+  JsonReporter(std::ostream& out, std::string port, bool outcomeOnly)
+      : out_(out), port_(JsonString(port)), outcome_only_(outcomeOnly) {}
 
   void Phase(const std::string& text) override { Emit("phase", "\"text\":" + JsonString(text)); }
   void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
@@ -138,12 +140,14 @@ class JsonReporter final : public BoardEvents {
 
  private:
   void Emit(const char* event, const std::string& fields) {
+    if (outcome_only_ && std::string_view(event) != "outcome") return;
     out_ << "{\"event\":\"" << event << "\",\"port\":" << port_ << ',' << fields << "}\n"
          << std::flush;
   }
 
   std::ostream& out_;
   std::string port_;
+  bool outcome_only_;
 };
 
 // The length of the UTF-8 sequence that starts at text[i], or 0 when none does. Overlong
@@ -209,7 +213,8 @@ std::unique_ptr<BoardEvents> MakeReporter(ReportStyle style, std::ostream& out,
     case ReportStyle::kPlain:
       return std::make_unique<PlainReporter>(out);
     case ReportStyle::kJson:
-      return std::make_unique<JsonReporter>(out, port);
+    case ReportStyle::kJsonOutcome:
+      return std::make_unique<JsonReporter>(out, port, style == ReportStyle::kJsonOutcome);
     case ReportStyle::kQuiet:
       break;
   }

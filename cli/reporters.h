@@ -9,10 +9,11 @@
 namespace tarnwick::cli {
 
 enum class ReportStyle {
-  kTerminal,  // phases as lines, a progress bar per file redrawn in place
-  kPlain,     // one line per phase and per 10 % of a file
-  kJson,      // one JSON object per line and event
-  kQuiet,     // the outcome only
+  kTerminal,     // phases as lines, a progress bar per file redrawn in place
+  kPlain,        // one line per phase and per 10 % of a file
+  kJson,         // one JSON object per line and event
+  kJsonOutcome,  // the outcome's JSON object only
+  kQuiet,        // the outcome only
 };
 
 // Prints one board's events in the given style; `port` names the board in JSON and plain lines.

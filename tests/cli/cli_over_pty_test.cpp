@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -70,10 +71,17 @@ class CliOverPty : public ::testing::Test {
     std::ofstream(path.toStdString(), std::ios::binary) << text;
     return path;
   }
+  // A download to `target` at 115200 baud unless `more` gives a rate.
   static QStringList Download(const SimulatedTarget& target, const QStringList& more) {
-    return QStringList{"download", "--port", QString::fromStdString(target.Device()), "--baud",
-                       "115200"} +
-           more;
+    QStringList args{"download", "--port", QString::fromStdString(target.Device())};
+    if (!more.contains("--baud"))
+      args << "--baud"
+           << "115200";
+    return args + more;
+  }
+  std::string ReadFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   QTemporaryDir folder_;
@@ -200,7 +208,12 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
   const std::vector<QStringList> usages = {
       {"download", "--port", port, "--flash", app, "--colour"},
       {"download", "--port", port, "--flash"},
-      {"download", "--port", port, "--flash", app, "--baud", "12345"},
+      {"download", "--port", port, "--flash", app, "--baud", "0"},
+      {"download", "--port", port, "--flash", app, "--baud", "fast"},
+      {"download", "--port", port, "--flash", app, "--flash", app},
+      {"download", "--port", port, "--flash", app, "--ready-char", "?", "--ready-char=!"},
+      {"download", "--port", port, "--flash", app, "--json=yes"},
+      {"download", "--port", port, "--flash", app, "--", app},
       {"download", "--port", "ttyUSB0", "--flash", app},
       {"download", "--port", "com9", "--flash", app},
       {"download", "--port", port},
@@ -218,6 +231,37 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
   EXPECT_EQ(target.Received(), "");
+}
+
+TEST_F(CliOverPty, TakesAnyRateEscapedCharactersAndEitherOptionForm) {
+  SimulatedTarget target({"--ready-char", "\\x21"});
+  ASSERT_TRUE(target.Started());
+  const QString log = folder_.filePath("bytes.log");
+  const Finished run = RunCli({"download", "--port=" + QString::fromStdString(target.Device()),
+                               "--flash=" + HexFile("app.hex", 2), "--baud", "250000",
+                               "--ready-char", "\\x21", "--log", log, "--quiet", "--json", "--"});
+  EXPECT_EQ(run.code, 0) << run.out << run.err;
+  EXPECT_NE(ReadFile(log).find(" = baud 250000\n"), std::string::npos) << ReadFile(log);
+  // --quiet with --json: the outcome's object alone.
+  EXPECT_EQ(run.out.rfind("{\"event\":\"outcome\"", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;
+}
+
+TEST_F(CliOverPty, HelpOfEachCommandAndFileProblemsByName) {
+  for (const QStringList& args : std::vector<QStringList>{
+           {"download", "--help"}, {"download", "--port", "com1", "-h"}, {"check", "--help"}}) {
+    const Finished run = RunCli(args);
+    EXPECT_EQ(run.code, 0) << args.join(' ').toStdString();
+    EXPECT_NE(run.out.find("Usage:"), std::string::npos);
+  }
+  const QString dashed = TextFile("-dashed.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
+  const Finished check =
+      RunCli({"check", "--", dashed, folder_.filePath("none.hex"), folder_.path()});
+  EXPECT_EQ(check.code, 7);
+  const std::string all = check.out + check.err;
+  EXPECT_NE(all.find(dashed.toStdString() + ": clean"), std::string::npos) << all;
+  EXPECT_NE(all.find("none.hex: missing"), std::string::npos) << all;
+  EXPECT_NE(all.find(folder_.path().toStdString() + ": not a regular file"), std::string::npos);
 }
 
 }  // namespace

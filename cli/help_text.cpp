@@ -6,9 +6,10 @@ std::string HelpText() {
   return R"(Usage:
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
                         [--baud RATE] [--wait] [--settings FILE] [protocol options]
-                        [--on-error ask|stop|continue] [--check] [--log FILE] [--json] [--quiet]
+                        [--on-error ask|stop|continue] [--no-check] [--log FILE] [--json]
+                        [--quiet]
   tarnwick-cli ports
-  tarnwick-cli check FILE...
+  tarnwick-cli check [--summary] [--json] FILE...
   tarnwick-cli --help | --version      (also `download --help`, `check --help`, -h)
 
 Options take their value as `--name VALUE` or `--name=VALUE`; `--` ends the options. An
@@ -28,7 +29,8 @@ download
                       given here override it; its file names and ticks are not used
   --on-error MODE     what to answer when a line fails: ask (y/N on the terminal; the default
                       with a terminal), stop (the default without one) or continue
-  --check             check every file as `check` does first; send nothing when one fails
+  --no-check          send the files as they stand; by default each is checked as `check`
+                      does before the port opens, and nothing is sent when one fails
   --log FILE          write every byte sent and received, with time stamps, to FILE
   --json              one JSON object per line and event, for build servers
   --quiet             print the outcome only (with --json: the outcome event only)
@@ -38,7 +40,10 @@ download
                       \xHH gives any byte: --ready-char '\x3F' is "?"
 
 ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
-check   checks Intel HEX files and reports every fault with its line number
+check   checks Intel HEX files as a bootloader meets them and reports every fault with its
+        line number on standard error, each file that passes on standard output;
+        --summary gives each file's records, data bytes and address ranges; --json gives
+        a {"event":"check_fault",...} and a {"event":"check_file",...} object per line
 
 Exit codes:
   0  success                         5  EEPROM refused by the bootloader's version

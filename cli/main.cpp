@@ -35,7 +35,7 @@ ExitCode Run(const std::vector<std::string>& args) {
       ListPorts(std::cout);
       return ExitCode::kSuccess;
     case Command::Kind::kCheck:
-      return CheckFiles(command.check.files, std::cout);
+      return CheckFiles(command.check, std::cout, std::cerr);
     case Command::Kind::kDownload:
       break;
   }

@@ -82,11 +82,13 @@ QStringList ChildArguments(const std::vector<std::string>& args, const std::stri
       ++i;
       continue;
     }
-    if (arg == "--json" || arg == "--quiet" || arg == "--check") continue;
+    if (arg == "--json" || arg == "--quiet" || arg == "--check" || arg == "--no-check") continue;
     child << QString::fromStdString(arg);
     if (TakesValue(arg) && i + 1 < args.size()) child << QString::fromStdString(args[++i]);
   }
-  child << QStringLiteral("--port") << QString::fromStdString(port) << QStringLiteral("--json");
+  // The files were checked once, before any board started.
+  child << QStringLiteral("--port") << QString::fromStdString(port) << QStringLiteral("--json")
+        << QStringLiteral("--no-check");
   for (std::size_t i = 0; i + 1 < args.size(); ++i) {
     if (args[i] != "--log") continue;
     std::string name = port;

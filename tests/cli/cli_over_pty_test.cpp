@@ -185,19 +185,66 @@ TEST_F(CliOverPty, CtrlCStopsTheDownloadAtOnceInEachPhase) {
   }
 }
 
-TEST_F(CliOverPty, ChecksFilesAndRefusesToSendAFaultyOne) {
+bool AllJson(const std::string& out) {
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line.front() != '{' || line.back() != '}') return false;
+  }
+  return !out.empty();
+}
+
+TEST_F(CliOverPty, CheckReportsFaultsOnStandardErrorOrAsJson) {
   const QString good = HexFile("app.hex", 3);
   const QString bad = TextFile("bad.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
-  EXPECT_EQ(RunCli({"check", good}).code, 0);
   const Finished check = RunCli({"check", good, bad});
   EXPECT_EQ(check.code, 9);
-  EXPECT_NE(check.out.find(bad.toStdString() + ":1: checksum is F3, should be F2"),
+  EXPECT_EQ(check.out, good.toStdString() + ": clean\n");
+  EXPECT_NE(check.err.find(bad.toStdString() + ":1: checksum is F3, should be F2"),
             std::string::npos);
+  const Finished summary = RunCli({"check", "--summary", good});
+  EXPECT_EQ(summary.out,
+            good.toStdString() + ": 4 records, 48 data bytes, addresses 0x0000-0x002F\n");
+  const Finished json = RunCli({"check", "--json", good, bad});
+  EXPECT_EQ(json.code, 9);
+  EXPECT_TRUE(AllJson(json.out)) << json.out;
+  EXPECT_EQ(json.err, "");
+  EXPECT_NE(json.out.find(R"("event":"check_fault","file":")" + bad.toStdString() +
+                          R"(","line":1,"text":"checksum is F3, should be F2")"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(
+      json.out.find(R"("passed":true,"records":4,"data_bytes":48,"ranges":[{"start":0,"end":47}])"),
+      std::string::npos)
+      << json.out;
+}
 
+TEST_F(CliOverPty, DownloadChecksItsFilesFirstUnlessToldNot) {
   SimulatedTarget target({});
   ASSERT_TRUE(target.Started());
-  EXPECT_EQ(RunCli(Download(target, {"--flash", bad, "--check"})).code, 9);
+  const QString bad = TextFile("bad.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
+  struct Refused {
+    QString file;
+    std::string fault;
+  };
+  for (const Refused& refused : std::vector<Refused>{
+           {bad, ":1: checksum is F3, should be F2"},
+           {TextFile("empty.hex", ""), ": empty: no records"},
+           {TextFile("nodata.hex", ":00000001FF\n"), ": no data records"},
+           {HexFile("long.hex", 32767), ": 32768 lines, more than the 32767 a download can send"},
+       }) {
+    SCOPED_TRACE(refused.fault);
+    const Finished run = RunCli(Download(target, {"--flash", refused.file}));
+    EXPECT_EQ(run.code, 9) << run.out << run.err;
+    EXPECT_NE(run.err.find(refused.file.toStdString() + refused.fault), std::string::npos)
+        << run.err;
+  }
+  const Finished json = RunCli(Download(target, {"--flash", bad, "--json"}));
+  EXPECT_TRUE(AllJson(json.out)) << json.out;
+  EXPECT_NE(json.out.find(R"("event":"check_fault")"), std::string::npos) << json.out;
   EXPECT_EQ(target.Received(), "");
+
+  RunCli(Download(target, {"--flash", bad, "--no-check", "--on-error", "stop"}));
+  EXPECT_NE(target.Received().find(":0400000001020304F3"), std::string::npos);
 }
 
 TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {

@@ -99,13 +99,14 @@ ExitCode CheckFiles(const CheckOptions& options, std::ostream& out, std::ostream
   return result;
 }
 
-bool FilesPassCheck(const DownloadOptions& options) {
+ExitCode CheckBeforeDownload(const DownloadOptions& options) {
+  if (!options.check) return ExitCode::kSuccess;
   // As text, what passes is worth no line of its own in a download's report; with --quiet
   // --json the outcome is the only event, so the faults go to standard error as text.
   const bool json = options.json && !options.quiet;
   std::ostringstream passed;
   const CheckOptions check{FilesOf(options), false, json};
-  return CheckFiles(check, json ? std::cout : passed, std::cerr) == ExitCode::kSuccess;
+  return CheckFiles(check, json ? std::cout : passed, std::cerr);
 }
 
 }  // namespace tarnwick::cli

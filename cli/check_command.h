@@ -16,8 +16,9 @@ namespace tarnwick::cli {
 ExitCode CheckFiles(const CheckOptions& options, std::ostream& out, std::ostream& err);
 
 // The download's own check of its files before the port opens: faults on standard error, or
-// as JSON events on standard output with --json (but not --quiet).
-bool FilesPassCheck(const DownloadOptions& options);
+// as JSON events on standard output with --json (but not --quiet). kSuccess without --check
+// or when every file passes, else as CheckFiles.
+ExitCode CheckBeforeDownload(const DownloadOptions& options);
 inline constexpr const char* kCheckFailedMessage = "The HEX file check failed; nothing was sent.";
 
 }  // namespace tarnwick::cli

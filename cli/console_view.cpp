@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <utility>
 
+#include "cli/line_faults.h"
+
 namespace tarnwick::cli {
 namespace {
 
@@ -61,6 +63,15 @@ void ConsoleView::ShowMessage(const std::string& text, MessageIcon) {
 bool ConsoleView::AskYesNo(const std::string& text) {
   const bool yes = !stopping_ && answer_(text);
   events_.Prompt(text, yes);
+  if (yes) {
+    // The question names the line among the file's non-empty lines, as the engine counts.
+    const DownloadState& state = downloader_->State();
+    continued_.push_back(
+        {state.Stage == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile,
+         state.TotalLines - state.LineCount + 1, ReasonOf(LineFaultOf(text))});
+  } else if (!stopping_) {
+    refused_ = text;
+  }
   return yes;
 }
 

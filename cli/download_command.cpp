@@ -11,6 +11,7 @@
 #include "cli/cli_port.h"
 #include "cli/console_view.h"
 #include "cli/input_files.h"
+#include "cli/line_faults.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 #include "platform/qt/port_device.h"
@@ -48,6 +49,23 @@ std::optional<std::pair<std::string, std::string>> UnreadableFile(const Download
     if (const auto problem = FileProblem(file)) return std::pair(file, *problem);
   }
   return std::nullopt;
+}
+
+// The exit code and the outcome's message of a download that ran. A stop counts only when the
+// user asked for it (Ctrl+C, SIGTERM), also when it came while the last file's verdict was
+// awaited; a No to a failed line's question ends on what the target did, which the question
+// names.
+std::pair<ExitCode, std::string> EndingOf(DownloadResult result, const ConsoleView& view) {
+  if (StopSignalled() && result != DownloadResult::kSuccess) {
+    return {ExitCode::kStopped, view.Message()};
+  }
+  if (result == DownloadResult::kStopped && view.RefusedQuestion()) {
+    const std::string& question = *view.RefusedQuestion();
+    return {LineFaultOf(question) == LineFault::kNoResponse ? ExitCode::kNoResponse
+                                                            : ExitCode::kTargetError,
+            StatementOf(question)};
+  }
+  return {ExitCodeFor(result), view.Message()};
 }
 
 }  // namespace
@@ -89,12 +107,13 @@ std::string DeviceForPort(const std::string& port) {
 ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   const DownloadSettings settings = ResolveSettings(options);
   const std::string& portName = options.ports.front();
-  auto events = MakeReporter(style, std::cout, portName);
+  auto events = MakeReporter(style, std::cout, std::cerr, portName);
   const auto started = std::chrono::steady_clock::now();
-  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason) {
+  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason,
+                          const std::vector<ContinuedLine>& continued = {}) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    events->Outcome(message, reason, ToInt(code), seconds);
+    events->Outcome({message, reason, ToInt(code), seconds, continued});
     return code;
   };
 
@@ -102,7 +121,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     return finish(ExitCode::kDownloadFile, "Error opening " + file->first + ".",
                   file->first + ": " + file->second);
   }
-  if (options.check && !FilesPassCheck(options)) {
+  if (CheckBeforeDownload(options) != ExitCode::kSuccess) {
     return finish(ExitCode::kCheckFailed, kCheckFailedMessage, "");
   }
   const std::string device = DeviceForPort(portName);
@@ -129,10 +148,8 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   };
 
   const DownloadResult result = downloader.Start(options.wait ? Mode::kWait : Mode::kJump);
-  // A stop that came while the last file's verdict was awaited still counts as a stop.
-  const ExitCode code = StopSignalled() && result != DownloadResult::kSuccess ? ExitCode::kStopped
-                                                                              : ExitCodeFor(result);
-  return finish(code, view.Message(), view.Reason());
+  const auto [code, message] = EndingOf(result, view);
+  return finish(code, message, view.Reason(), view.Continued());
 }
 
 }  // namespace tarnwick::cli

@@ -46,12 +46,31 @@ check   checks Intel HEX files as a bootloader meets them and reports every faul
         a {"event":"check_fault",...} and a {"event":"check_file",...} object per line
 
 Exit codes:
-  0  success                         5  EEPROM refused by the bootloader's version
-  1  another failure                 6  port missing, busy, not permitted or failed
-  2  bad usage; nothing was sent     7  download file missing, unreadable or too long
-  3  the target reported errors      8  stopped (a No, Ctrl+C or SIGTERM)
-  4  no response from the bootloader 9  a HEX file check failed
+  0  success
+  1  another failure, such as the port failing to close
+  2  bad usage; nothing was sent
+  3  the target reported an error: a No to its checksum or flash write error, or errors
+     in a file
+  4  no response from the bootloader: at the handshake (within --timeout), a No after a
+     line without an answer, or at a file's end
+  5  EEPROM refused by the bootloader's version
+  6  port missing, busy, not permitted or failed
+  7  download file missing, not a regular file, not readable or too long
+  8  stopped by the user (Ctrl+C or SIGTERM)
+  9  a HEX file check failed
 With several ports: 0 when every board succeeded, else the code of the first failing board.
+
+Output: phases, progress and a success go to standard output; every failure, its reason
+and each check fault go to standard error. With --json standard output carries JSON only,
+one object per line, each with "event" and "port":
+  phase     text                     repeated  text, times (a phase that came back)
+  progress  file, sent, total, lines_per_second, seconds_left
+  prompt    text, answer ("yes" or "no")
+  outcome   text, reason, exit_code, seconds, continued (the failed lines gone on past:
+            [{file, line, reason}], reason "checksum error", "flash write error" or
+            "no response")
+  check_fault  file, line, text, warning      check_file  file, passed, records,
+  data_bytes, ranges ([{start, end}])         summary  exit_code (several ports)
 )";
 }
 

@@ -1,6 +1,7 @@
 #include "cli/many_boards.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -22,6 +23,7 @@ constexpr int kRedrawIntervalMs = 100;
 class BoardLine final : public BoardEvents {
  public:
   void Phase(const std::string& text) override { line_ = text; }
+  void Repeated(const std::string&, std::int64_t) override {}
   void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                 double seconds) override {
     const int percent = total > 0 ? static_cast<int>(100 * sent / total) : 100;
@@ -36,12 +38,11 @@ class BoardLine final : public BoardEvents {
   void Prompt(const std::string& text, bool answer) override {
     line_ = text + (answer ? " yes" : " no");
   }
-  void Outcome(const std::string& message, const std::string& reason, int exit_code,
-               double seconds) override {
-    outcome_ = message.empty() ? "Stopped." : message;
-    reason_ = reason;
-    exit_code_ = exit_code;
-    seconds_ = seconds;
+  void Outcome(const BoardOutcome& outcome) override {
+    outcome_ = outcome.message.empty() ? "Stopped." : outcome.message;
+    reason_ = outcome.reason;
+    exit_code_ = outcome.exitCode;
+    seconds_ = outcome.seconds;
     line_ = outcome_;
   }
 
@@ -52,7 +53,7 @@ class BoardLine final : public BoardEvents {
   double Seconds() const { return seconds_; }
   bool Ended() const { return exit_code_ >= 0; }
   void EndWithoutOutcome(int exit_code) {
-    Outcome("The download process ended without an outcome.", "", exit_code, seconds_);
+    Outcome({"The download process ended without an outcome.", "", exit_code, seconds_, {}});
   }
 
  private:
@@ -69,6 +70,7 @@ struct Board {
   BoardLine state;
   std::unique_ptr<BoardEvents> printer;  // the plain or JSON lines of this board
   std::ostringstream printed;            // what the printer wrote, until its lines are whole
+  std::ostringstream printedErrors;      // the same for its failures
   QByteArray unread;                     // the child's output, until its lines are whole
 };
 
@@ -100,11 +102,24 @@ QStringList ChildArguments(const std::vector<std::string>& args, const std::stri
   return child;
 }
 
+std::vector<ContinuedLine> ContinuedOf(const QJsonObject& event) {
+  std::vector<ContinuedLine> continued;
+  for (const QJsonValue& value : event.value("continued").toArray()) {
+    const QJsonObject line = value.toObject();
+    continued.push_back({line.value("file").toString().toStdString(),
+                         static_cast<std::int64_t>(line.value("line").toDouble()),
+                         line.value("reason").toString().toStdString()});
+  }
+  return continued;
+}
+
 void Deliver(const QJsonObject& event, BoardEvents& to) {
   const std::string kind = event.value("event").toString().toStdString();
   const auto text = event.value("text").toString().toStdString();
   if (kind == "phase") {
     to.Phase(text);
+  } else if (kind == "repeated") {
+    to.Repeated(text, static_cast<std::int64_t>(event.value("times").toDouble()));
   } else if (kind == "progress") {
     const double rate = event.value("lines_per_second").toDouble();
     const auto sent = static_cast<std::int64_t>(event.value("sent").toDouble());
@@ -114,8 +129,9 @@ void Deliver(const QJsonObject& event, BoardEvents& to) {
   } else if (kind == "prompt") {
     to.Prompt(text, event.value("answer").toString() == "yes");
   } else if (kind == "outcome") {
-    to.Outcome(text, event.value("reason").toString().toStdString(),
-               event.value("exit_code").toInt(), event.value("seconds").toDouble());
+    to.Outcome({text, event.value("reason").toString().toStdString(),
+                event.value("exit_code").toInt(), event.value("seconds").toDouble(),
+                ContinuedOf(event)});
   }
 }
 
@@ -129,7 +145,7 @@ class ManyBoards {
       board->port = port;
       if (style == ReportStyle::kPlain || style == ReportStyle::kJson ||
           style == ReportStyle::kJsonOutcome) {
-        board->printer = MakeReporter(style, board->printed, port);
+        board->printer = MakeReporter(style, board->printed, board->printedErrors, port);
       }
       board->process = std::make_unique<QProcess>();
       board->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -178,16 +194,19 @@ class ManyBoards {
     }
   }
 
-  // Plain lines get their board's port in front; JSON lines carry it already.
   void PrintLines(Board& board) {
-    std::string text = board.printed.str();
-    board.printed.str({});
-    std::istringstream lines(text);
+    PrintLines(board, board.printed, std::cout);
+    PrintLines(board, board.printedErrors, std::cerr);
+  }
+  // Plain lines get their board's port in front; JSON lines carry it already.
+  void PrintLines(const Board& board, std::ostringstream& printed, std::ostream& to) {
+    std::istringstream lines(printed.str());
+    printed.str({});
     for (std::string line; std::getline(lines, line);) {
-      if (style_ == ReportStyle::kPlain) std::cout << '[' << board.port << "] ";
-      std::cout << line << '\n';
+      if (style_ == ReportStyle::kPlain) to << '[' << board.port << "] ";
+      to << line << '\n';
     }
-    std::cout << std::flush;
+    to << std::flush;
   }
 
   // Ctrl+C reaches every process of the terminal; SIGTERM only this one, so it is passed on.
@@ -241,9 +260,11 @@ class ManyBoards {
 
 ExitCode DownloadToManyBoards(const DownloadOptions& options, ReportStyle style) {
   ResolveSettings(options);  // a bad settings file or character stops here, nothing sent
-  if (options.check && !FilesPassCheck(options)) {
-    std::cout << kCheckFailedMessage << '\n';
-    return ExitCode::kCheckFailed;
+  if (const ExitCode checked = CheckBeforeDownload(options); checked != ExitCode::kSuccess) {
+    std::cerr << kCheckFailedMessage << '\n';
+    if (options.json)
+      std::cout << "{\"event\":\"summary\",\"exit_code\":" << ToInt(checked) << "}\n";
+    return checked;
   }
   return ManyBoards(options.args, options, style).Run();
 }

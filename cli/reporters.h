@@ -16,15 +16,17 @@ enum class ReportStyle {
   kQuiet,        // the outcome only
 };
 
-// Prints one board's events in the given style; `port` names the board in JSON and plain lines.
-std::unique_ptr<BoardEvents> MakeReporter(ReportStyle style, std::ostream& out,
+// Prints one board's events in the given style; `port` names the board in JSON lines. As
+// text, a failed outcome and its reason go to `err`, everything else to `out`; JSON goes to
+// `out` alone. A phase that keeps coming back is printed once, then its count.
+std::unique_ptr<BoardEvents> MakeReporter(ReportStyle style, std::ostream& out, std::ostream& err,
                                           const std::string& port);
 
 // `text` as a JSON string literal, quotes included; bytes that are not valid UTF-8 are
 // replaced, so that a garbled answer never makes the line unreadable.
 std::string JsonString(const std::string& text);
 
-// "12.3 s" style durations and "1:05" style times left.
+// "1:05" style times left.
 std::string ClockText(double seconds);
 
 }  // namespace tarnwick::cli

@@ -87,12 +87,21 @@ class CliOverPty : public ::testing::Test {
   QTemporaryDir folder_;
 };
 
+bool AllJson(const std::string& out) {
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line.front() != '{' || line.back() != '}') return false;
+  }
+  return !out.empty();
+}
+
 struct Case {
   const char* name;
   QStringList target;
   QStringList options;  // besides the port and the rate
   int code;
-  std::vector<std::string> shown;
+  std::vector<std::string> shown;   // on standard output
+  std::vector<std::string> errors;  // on standard error
 };
 void PrintTo(const Case& c, std::ostream* out) {
   *out << c.name;
@@ -113,32 +122,49 @@ TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
   EXPECT_EQ(run.code, GetParam().code) << run.out << run.err;
   for (const std::string& text : GetParam().shown)
     EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
+  for (const std::string& text : GetParam().errors)
+    EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
+  // A failure's text goes to standard error; with --json, standard output is JSON alone.
+  if (options.contains("--json")) {
+    EXPECT_TRUE(AllJson(run.out)) << run.out;
+    EXPECT_EQ(run.err, "");
+  } else if (GetParam().code != 0) {
+    EXPECT_EQ(run.out.find("Reason:"), std::string::npos) << run.out;
+  }
 }
 
 // One case a row: the simulator's options, the command's, the exit code and what it shows.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     Case{"BothFiles", {}, {"--flash", "APP", "--eeprom", "EEP"}, 0,
-         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %"}},
+         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %"}, {}},
     Case{"ChecksumStop", {"--checksum-error-on-line", "3"},
-         {"--flash", "APP", "--on-error", "stop"}, 8,
-         {"Checksum error at line 3. Continue with download? no"}},
+         {"--flash", "APP", "--on-error", "stop"}, 3,
+         {"Checksum error at line 3. Continue with download? no"},
+         {"Checksum error at line 3. ("}},
     Case{"ChecksumContinue", {"--checksum-error-on-line", "3"},
          {"--flash", "APP", "--on-error", "continue"}, 3,
-         {"Checksum error at line 3. Continue with download? yes",
-          "Error encountered while downloading file."}},
-    Case{"PageErrorStop", {"--page-error-on-line", "2"}, {"--flash", "APP"}, 8,
-         {"Error writing to flash at line 2. Continue with download? no"}},
+         {"Checksum error at line 3. Continue with download? yes"},
+         {"Error encountered while downloading file.", "app.hex: checksum error\n"}},
+    Case{"ChecksumContinueJson", {"--checksum-error-on-line", "3", "--page-error-on-line", "5"},
+         {"--flash", "APP", "--on-error", "continue", "--json"}, 3,
+         {R"(app.hex","line":3,"reason":"checksum error"},{"file":")",
+          R"(app.hex","line":5,"reason":"flash write error"}])"}, {}},
+    Case{"PageErrorStop", {"--page-error-on-line", "2"}, {"--flash", "APP"}, 3,
+         {"Error writing to flash at line 2. Continue with download? no"},
+         {"Error writing to flash at line 2. ("}},
     Case{"PageErrorContinue", {"--page-error-on-line", "2"},
          {"--flash", "APP", "--on-error", "continue"}, 3,
-         {"Error writing to flash at line 2. Continue with download? yes"}},
-    Case{"SilentLineStop", {"--silent-on-line", "2"}, {"--flash", "APP", "--on-error", "stop"}, 8,
-         {"Did not receive a response after sending line 2. Continue with download? no"}},
+         {"Error writing to flash at line 2. Continue with download? yes"},
+         {"Continued past line 2 of "}},
+    Case{"SilentLineStop", {"--silent-on-line", "2"}, {"--flash", "APP", "--on-error", "stop"}, 4,
+         {"Did not receive a response after sending line 2. Continue with download? no"},
+         {"Did not receive a response after sending line 2. ("}},
     Case{"EepromRefused", {"--version", "1.27"}, {"--eeprom", "EEP", "--json"}, 5,
          {R"("text":"Embedded Bootloader Version does not support EEPROM write.")",
-          R"("exit_code":5)"}},
-    Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7,
-         {"Error opening /nonexistent.hex."}}),
+          R"("exit_code":5)"}, {}},
+    Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7, {},
+         {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -183,14 +209,6 @@ TEST_F(CliOverPty, CtrlCStopsTheDownloadAtOnceInEachPhase) {
     EXPECT_EQ(received.find(":00000001FF"), std::string::npos);
     EXPECT_EQ(received.find("$@&$$@&$"), std::string::npos);  // one request, not a second
   }
-}
-
-bool AllJson(const std::string& out) {
-  std::istringstream lines(out);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.empty() || line.front() != '{' || line.back() != '}') return false;
-  }
-  return !out.empty();
 }
 
 TEST_F(CliOverPty, CheckReportsFaultsOnStandardErrorOrAsJson) {

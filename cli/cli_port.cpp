@@ -44,6 +44,7 @@ void CliPort::Output(std::string_view bytes) {
   if (stopped_) return;
   // Logged first: a write that fails is still worth seeing.
   Log('>', EscapedBytes(bytes));
+  sent_anything_ = true;
   port_.Output(bytes);
 }
 

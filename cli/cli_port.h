@@ -23,6 +23,9 @@ class CliPort final : public SerialPort {
   CliPort(SerialPort& port, std::ostream* log, std::optional<std::int32_t> baud = std::nullopt);
 
   void Stop() { stopped_ = true; }
+  // Whether anything has gone to the line: in wait mode nothing does before the bootloader's
+  // active character has come.
+  bool SentAnything() const { return sent_anything_; }
 
   void SetXonXoffFlowControl() override { port_.SetXonXoffFlowControl(); }
   void SetBaudRate(std::int32_t baud) override;
@@ -42,6 +45,7 @@ class CliPort final : public SerialPort {
   std::ostream* log_;
   std::optional<std::int32_t> baud_;
   bool stopped_ = false;
+  bool sent_anything_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

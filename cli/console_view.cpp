@@ -36,7 +36,9 @@ void ConsoleView::SetStatusText(const std::string& text) {
 
 // The version is worth a line once it is known; the bare caption that comes first is not.
 void ConsoleView::SetVersionText(const std::string& text) {
-  if (text != "BootLoader Version: ") events_.Phase(text);
+  if (text == "BootLoader Version: ") return;
+  if (handshakeEnded) handshakeEnded();
+  events_.Phase(text);
 }
 
 void ConsoleView::SetLinesRemainingText(const std::string& text) {

@@ -28,6 +28,8 @@ class ConsoleView final : public DownloadView {
   // Called in every pump: true when the download must stop now (Ctrl+C); the engine is then
   // cancelled and every later question answered No.
   std::function<bool()> stopRequested;
+  // Called once the bootloader's version is known: the handshake is over.
+  std::function<void()> handshakeEnded;
 
   // The last message shown (the outcome) and the reason of a failure, once it has ended.
   const std::string& Message() const { return message_; }

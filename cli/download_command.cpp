@@ -10,10 +10,12 @@
 #include "cli/check_command.h"
 #include "cli/cli_port.h"
 #include "cli/console_view.h"
+#include "cli/handshake_timeout.h"
 #include "cli/input_files.h"
 #include "cli/line_faults.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
+#include "core/download/line_bytes.h"
 #include "platform/qt/port_device.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
@@ -55,10 +57,12 @@ std::optional<std::pair<std::string, std::string>> UnreadableFile(const Download
 // user asked for it (Ctrl+C, SIGTERM), also when it came while the last file's verdict was
 // awaited; a No to a failed line's question ends on what the target did, which the question
 // names.
-std::pair<ExitCode, std::string> EndingOf(DownloadResult result, const ConsoleView& view) {
+std::pair<ExitCode, std::string> EndingOf(DownloadResult result, const ConsoleView& view,
+                                          const std::optional<std::string>& timedOut) {
   if (StopSignalled() && result != DownloadResult::kSuccess) {
     return {ExitCode::kStopped, view.Message()};
   }
+  if (timedOut) return {ExitCode::kNoResponse, *timedOut};
   if (result == DownloadResult::kStopped && view.RefusedQuestion()) {
     const std::string& question = *view.RefusedQuestion();
     return {LineFaultOf(question) == LineFault::kNoResponse ? ExitCode::kNoResponse
@@ -66,6 +70,18 @@ std::pair<ExitCode, std::string> EndingOf(DownloadResult result, const ConsoleVi
             StatementOf(question)};
   }
   return {ExitCodeFor(result), view.Message()};
+}
+
+// Which character never came within --timeout: in wait mode nothing is sent before the active
+// character, so a board that sent nothing was never reset; otherwise the bootloader was never
+// ready.
+std::string TimeoutMessage(const DownloadOptions& options, const DownloadSettings& settings,
+                           const CliPort& port) {
+  const bool active = options.wait && !port.SentAnything();
+  const std::string& character = active ? settings.ActiveCharacter : settings.ReadyCharacter;
+  return std::string("No ") + (active ? "active" : "ready") + " character \"" +
+         EscapedBytes(LineBytes(character)) + "\" from the target within " +
+         std::to_string(options.timeoutSeconds) + " s.";
 }
 
 }  // namespace
@@ -147,8 +163,13 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     return true;
   };
 
+  HandshakeTimeout timeout(downloader, options.timeoutSeconds);
+  view.handshakeEnded = [&timeout] { timeout.Stop(); };
+  timeout.Start();
   const DownloadResult result = downloader.Start(options.wait ? Mode::kWait : Mode::kJump);
-  const auto [code, message] = EndingOf(result, view);
+  const auto [code, message] = EndingOf(
+      result, view,
+      timeout.Expired() ? std::optional(TimeoutMessage(options, settings, port)) : std::nullopt);
   return finish(code, message, view.Reason(), view.Continued());
 }
 

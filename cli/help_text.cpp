@@ -5,7 +5,8 @@ namespace tarnwick::cli {
 std::string HelpText() {
   return R"(Usage:
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
-                        [--baud RATE] [--wait] [--settings FILE] [protocol options]
+                        [--baud RATE] [--wait] [--timeout SECONDS] [--settings FILE]
+                        [protocol options]
                         [--on-error ask|stop|continue] [--no-check] [--log FILE] [--json]
                         [--quiet]
   tarnwick-cli ports
@@ -25,6 +26,8 @@ download
   --eeprom FILE       send this EEPROM file (at least one of the two is needed)
   --baud RATE         any rate the port accepts, such as 115200 or 1000000 (19200)
   --wait              wait for the bootloader (reset the target) instead of jumping to it
+  --timeout SECONDS   give up when the bootloader is not ready within this time, with
+                      exit code 4 (default 30; 0 waits for ever)
   --settings FILE     start from a settings file of the window (tarnwick.txt); the options
                       given here override it; its file names and ticks are not used
   --on-error MODE     what to answer when a line fails: ask (y/N on the terminal; the default

@@ -160,6 +160,12 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     Case{"SilentLineStop", {"--silent-on-line", "2"}, {"--flash", "APP", "--on-error", "stop"}, 4,
          {"Did not receive a response after sending line 2. Continue with download? no"},
          {"Did not receive a response after sending line 2. ("}},
+    Case{"JumpModeTimeout", {}, {"--flash", "APP", "--ready-char", "\\x21", "--timeout", "2"}, 4,
+         {"Main code responded.  Switching to bootloader.\nRequesting Ack from target "
+          "bootloader.  Try #2\n(repeated "},
+         {"No ready character \"!\" from the target within 2 s. ("}},
+    Case{"WaitModeTimeout", {}, {"--flash", "APP", "--wait", "--timeout=1"}, 4, {},
+         {"No active character \"^\" from the target within 1 s. ("}},
     Case{"EepromRefused", {"--version", "1.27"}, {"--eeprom", "EEP", "--json"}, 5,
          {R"("text":"Embedded Bootloader Version does not support EEPROM write.")",
           R"("exit_code":5)"}, {}},

@@ -8,6 +8,7 @@
 #include "cli/check_command.h"
 #include "cli/command_line.h"
 #include "cli/download_command.h"
+#include "cli/input_files.h"
 #include "cli/many_boards.h"
 #include "cli/port_list.h"
 #include "cli/stop_signal.h"
@@ -39,6 +40,7 @@ ExitCode Run(const std::vector<std::string>& args) {
     case Command::Kind::kDownload:
       break;
   }
+  RefuseLogsOverInputs(command.download);
   CatchStopSignals();
   if (command.download.ports.size() > 1) {
     return DownloadToManyBoards(command.download, StyleFor(command.download));

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/check_command.h"
+#include "cli/input_files.h"
 #include "cli/stop_signal.h"
 
 namespace tarnwick::cli {
@@ -92,12 +93,9 @@ QStringList ChildArguments(const std::vector<std::string>& args, const std::stri
   child << QStringLiteral("--port") << QString::fromStdString(port) << QStringLiteral("--json")
         << QStringLiteral("--no-check");
   for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-    if (args[i] != "--log") continue;
-    std::string name = port;
-    for (char& c : name) {
-      if (c == '/' || c == '\\' || c == ':') c = '_';
+    if (args[i] == "--log") {
+      child << QStringLiteral("--log") << QString::fromStdString(BoardLogName(args[i + 1], port));
     }
-    child << QStringLiteral("--log") << QString::fromStdString(args[i + 1] + "." + name);
   }
   return child;
 }

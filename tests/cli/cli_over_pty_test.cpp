@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
@@ -275,7 +276,11 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
   SimulatedTarget target({});
   ASSERT_TRUE(target.Started());
   const QString app = HexFile("app.hex", 2);
+  const std::string firmware = ReadFile(app);
   const QString port = QString::fromStdString(target.Device());
+  const QString settings = TextFile("tarnwick.txt", "");
+  const QString linked = folder_.filePath("linked.hex");
+  QFile::link(app, linked);
   const std::vector<QStringList> usages = {
       {"download", "--port", port, "--flash", app, "--colour"},
       {"download", "--port", port, "--flash"},
@@ -292,6 +297,14 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
       {"download", "--port", port, "--flash", app, "--settings", folder_.filePath("none.txt")},
       {"download", "--port", port, "--flash", app, "--settings",
        TextFile("short.txt", "0\r\n5\r\n")},
+      // A log over an input would empty it; two boards must not write one log.
+      {"download", "--port", port, "--flash", app, "--log", app},
+      {"download", "--port", port, "--flash", app, "--log", linked},
+      {"download", "--port", port, "--flash", app, "--log", folder_.filePath("no/../app.hex")},
+      {"download", "--port", port, "--eeprom", "new.eep", "--log", "./new.eep"},
+      {"download", "--port", port, "--flash", app, "--settings", settings, "--log", settings},
+      {"download", "--port", port, "--port", port, "--flash", app, "--log", "x.log"},
+      {"download", "--port", "/a/b", "--port", "/a_b", "--flash", app, "--log", "x.log"},
       {"frobnicate"},
   };
   for (const QStringList& args : usages) {
@@ -302,6 +315,7 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
   EXPECT_EQ(target.Received(), "");
+  EXPECT_EQ(ReadFile(app), firmware);
 }
 
 TEST_F(CliOverPty, TakesAnyRateEscapedCharactersAndEitherOptionForm) {

@@ -61,7 +61,9 @@ Exit codes:
   7  download file missing, not a regular file, not readable or too long
   8  stopped by the user (Ctrl+C or SIGTERM)
   9  a HEX file check failed
-With several ports: 0 when every board succeeded, else the code of the first failing board.
+ 10  with several ports: a board's process was ended by a signal
+With several ports: 0 when every board succeeded, else the code of the first failing board
+in the order given; a board whose process could not start ends with 1.
 
 Output: phases, progress and a success go to standard output; every failure, its reason
 and each check fault go to standard error. With --json standard output carries JSON only,

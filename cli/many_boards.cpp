@@ -1,7 +1,6 @@
 #include "cli/many_boards.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -11,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/board_line.h"
 #include "cli/check_command.h"
 #include "cli/input_files.h"
 #include "cli/stop_signal.h"
@@ -19,51 +19,6 @@ namespace tarnwick::cli {
 namespace {
 
 constexpr int kRedrawIntervalMs = 100;
-
-// One board's latest state, as one line of text.
-class BoardLine final : public BoardEvents {
- public:
-  void Phase(const std::string& text) override { line_ = text; }
-  void Repeated(const std::string&, std::int64_t) override {}
-  void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
-                double seconds) override {
-    const int percent = total > 0 ? static_cast<int>(100 * sent / total) : 100;
-    const double rate = seconds > 0 ? sent / seconds : 0.0;
-    char text[160];
-    std::snprintf(text, sizeof text, "%s %3d %%  %lld/%lld lines  %.0f lines/s  %s left",
-                  file.c_str(), percent, static_cast<long long>(sent),
-                  static_cast<long long>(total), rate,
-                  rate > 0 ? ClockText((total - sent) / rate).c_str() : "-");
-    line_ = text;
-  }
-  void Prompt(const std::string& text, bool answer) override {
-    line_ = text + (answer ? " yes" : " no");
-  }
-  void Outcome(const BoardOutcome& outcome) override {
-    outcome_ = outcome.message.empty() ? "Stopped." : outcome.message;
-    reason_ = outcome.reason;
-    exit_code_ = outcome.exitCode;
-    seconds_ = outcome.seconds;
-    line_ = outcome_;
-  }
-
-  const std::string& Line() const { return line_; }
-  const std::string& OutcomeText() const { return outcome_; }
-  const std::string& Reason() const { return reason_; }
-  int ExitCodeValue() const { return exit_code_; }
-  double Seconds() const { return seconds_; }
-  bool Ended() const { return exit_code_ >= 0; }
-  void EndWithoutOutcome(int exit_code) {
-    Outcome({"The download process ended without an outcome.", "", exit_code, seconds_, {}});
-  }
-
- private:
-  std::string line_ = "Starting";
-  std::string outcome_;
-  std::string reason_;
-  int exit_code_ = -1;
-  double seconds_ = 0;
-};
 
 struct Board {
   std::string port;
@@ -100,39 +55,6 @@ QStringList ChildArguments(const std::vector<std::string>& args, const std::stri
   return child;
 }
 
-std::vector<ContinuedLine> ContinuedOf(const QJsonObject& event) {
-  std::vector<ContinuedLine> continued;
-  for (const QJsonValue& value : event.value("continued").toArray()) {
-    const QJsonObject line = value.toObject();
-    continued.push_back({line.value("file").toString().toStdString(),
-                         static_cast<std::int64_t>(line.value("line").toDouble()),
-                         line.value("reason").toString().toStdString()});
-  }
-  return continued;
-}
-
-void Deliver(const QJsonObject& event, BoardEvents& to) {
-  const std::string kind = event.value("event").toString().toStdString();
-  const auto text = event.value("text").toString().toStdString();
-  if (kind == "phase") {
-    to.Phase(text);
-  } else if (kind == "repeated") {
-    to.Repeated(text, static_cast<std::int64_t>(event.value("times").toDouble()));
-  } else if (kind == "progress") {
-    const double rate = event.value("lines_per_second").toDouble();
-    const auto sent = static_cast<std::int64_t>(event.value("sent").toDouble());
-    to.Progress(event.value("file").toString().toStdString(), sent,
-                static_cast<std::int64_t>(event.value("total").toDouble()),
-                rate > 0 ? sent / rate : 0);
-  } else if (kind == "prompt") {
-    to.Prompt(text, event.value("answer").toString() == "yes");
-  } else if (kind == "outcome") {
-    to.Outcome({text, event.value("reason").toString().toStdString(),
-                event.value("exit_code").toInt(), event.value("seconds").toDouble(),
-                ContinuedOf(event)});
-  }
-}
-
 class ManyBoards {
  public:
   ManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
@@ -153,11 +75,19 @@ class ManyBoards {
       QObject::connect(b->process.get(), &QProcess::readyReadStandardOutput,
                        [this, b] { Read(*b); });
       QObject::connect(b->process.get(), &QProcess::finished,
-                       [this, b](int code, QProcess::ExitStatus) {
+                       [this, b](int code, QProcess::ExitStatus status) {
                          Read(*b);
-                         if (!b->state.Ended())
-                           b->state.EndWithoutOutcome(code == 0 ? ToInt(ExitCode::kOther) : code);
-                         if (++finished_ == boards_.size()) QCoreApplication::quit();
+                         Finished(*b, code, status);
+                       });
+      // A process that cannot start (no pipes or processes left) never finishes either.
+      QObject::connect(b->process.get(), &QProcess::errorOccurred,
+                       [this, b](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) return;
+                         End(*b, {"The download process could not be started.",
+                                  b->process->errorString().toStdString(),
+                                  ToInt(ExitCode::kOther),
+                                  0,
+                                  {}});
                        });
     }
   }
@@ -196,6 +126,38 @@ class ManyBoards {
     PrintLines(board, board.printed, std::cout);
     PrintLines(board, board.printedErrors, std::cerr);
   }
+  // A board's process that ended without its outcome gets one here: by the signal that
+  // ended it, or by its exit code.
+  void Finished(Board& board, int code, QProcess::ExitStatus status) {
+    if (board.state.Ended()) return Count();
+    if (status == QProcess::CrashExit) {
+      // After a crash Qt gives the signal's number as the exit code.
+      return End(board, {"The download process was ended by signal " + std::to_string(code) + ".",
+                         "",
+                         ToInt(ExitCode::kBoardKilled),
+                         0,
+                         {}});
+    }
+    End(board, {"The download process ended without an outcome.",
+                "",
+                code == 0 ? ToInt(ExitCode::kOther) : code,
+                0,
+                {}});
+  }
+
+  void End(Board& board, const BoardOutcome& outcome) {
+    board.state.Outcome(outcome);
+    if (board.printer) {
+      board.printer->Outcome(outcome);
+      PrintLines(board);
+    }
+    Count();
+  }
+
+  void Count() {
+    if (++finished_ == boards_.size()) QCoreApplication::quit();
+  }
+
   // Plain lines get their board's port in front; JSON lines carry it already.
   void PrintLines(const Board& board, std::ostringstream& printed, std::ostream& to) {
     std::istringstream lines(printed.str());

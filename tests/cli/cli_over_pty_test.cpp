@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -29,8 +31,8 @@ struct Finished {
 
 class Cli {
  public:
-  explicit Cli(const QStringList& args) {
-    process_.start(QStringLiteral(TARNWICK_CLI), args);
+  explicit Cli(const QStringList& args, const QString& program = QStringLiteral(TARNWICK_CLI)) {
+    process_.start(program, args);
     process_.waitForStarted(10000);
   }
   // Waits until standard output holds `text`; false after 20 s.
@@ -200,6 +202,71 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   }
   EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
   EXPECT_NE(run.out.find("No response from target bootloader."), std::string::npos);
+}
+
+// The process id of the board process that serves `device`, 0 when there is none.
+pid_t BoardProcess(const std::string& device) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+    std::string args(std::istreambuf_iterator<char>(in), {});
+    std::replace(args.begin(), args.end(), '\0', ' ');
+    if (args.find("--no-check") != std::string::npos && args.find(device) != std::string::npos) {
+      return static_cast<pid_t>(std::stol(entry.path().filename().string()));
+    }
+  }
+  return 0;
+}
+
+// Outcome events of the boards, one a port, from the output of several boards with --json.
+std::vector<std::string> Outcomes(const std::string& out) {
+  std::vector<std::string> outcomes;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(R"({"event":"outcome")", 0) == 0) outcomes.push_back(line);
+  }
+  return outcomes;
+}
+
+TEST_F(CliOverPty, ABoardKilledByASignalHasAnOutcomeAndACodeOfItsOwn) {
+  SimulatedTarget good({});
+  SimulatedTarget silent({"--silent"});
+  ASSERT_TRUE(good.Started() && silent.Started());
+  Cli cli({"download", "--flash", HexFile("app.hex", 3), "--json", "--port",
+           QString::fromStdString(good.Device()), "--port",
+           QString::fromStdString(silent.Device())});
+  ASSERT_TRUE(cli.WaitFor(R"("port":")" + silent.Device() + R"(","text":"Requesting Ack)"));
+  const pid_t board = BoardProcess(silent.Device());
+  ASSERT_NE(board, 0);
+  ::kill(board, SIGSEGV);
+  const Finished run = cli.Wait();
+  EXPECT_EQ(run.code, 10) << run.out << run.err;
+  EXPECT_NE(run.out.find(R"("port":")" + silent.Device() +
+                         R"(","text":"The download process was ended by signal 11.","reason":"",)"
+                         R"("exit_code":10)"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(Outcomes(run.out).size(), 2u) << run.out;
+}
+
+// With too few file descriptors for their pipes, some boards' processes cannot start: each is
+// a board that has ended, and the run ends with the first failing board's code.
+TEST_F(CliOverPty, BoardsWhoseProcessCannotStartEndTheirOwnWay) {
+  const QStringList ports{"--port", folder_.filePath("a"), "--port", folder_.filePath("b"),
+                          "--port", folder_.filePath("c")};
+  const Finished run = Cli(QStringList{"-c", "ulimit -n 14; exec \"$0\" \"$@\"", TARNWICK_CLI,
+                                       "download", "--flash", HexFile("app.hex", 2), "--json"} +
+                               ports,
+                           "/bin/sh")
+                           .Wait();
+  const std::vector<std::string> outcomes = Outcomes(run.out);
+  ASSERT_EQ(outcomes.size(), 3u) << run.out << run.err;
+  EXPECT_NE(run.out.find("The download process could not be started."), std::string::npos)
+      << run.out;
+  for (const std::string& outcome : outcomes) {
+    if (outcome.find(folder_.filePath("a").toStdString()) == std::string::npos) continue;
+    EXPECT_NE(outcome.find(R"("exit_code":)" + std::to_string(run.code) + ","), std::string::npos)
+        << outcome;
+  }
 }
 
 TEST_F(CliOverPty, CtrlCStopsTheDownloadAtOnceInEachPhase) {

@@ -6,9 +6,8 @@ std::string HelpText() {
   return R"(Usage:
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
                         [--baud RATE] [--wait] [--timeout SECONDS] [--settings FILE]
-                        [protocol options]
-                        [--on-error ask|stop|continue] [--no-check] [--log FILE] [--json]
-                        [--quiet]
+                        [protocol options] [--on-error ask|stop|continue] [--no-check]
+                        [--log FILE] [--json] [--quiet]
   tarnwick-cli ports
   tarnwick-cli check [--summary] [--json] FILE...
   tarnwick-cli --help | --version      (also `download --help`, `check --help`, -h)
@@ -34,7 +33,9 @@ download
                       with a terminal), stop (the default without one) or continue
   --no-check          send the files as they stand; by default each is checked as `check`
                       does before the port opens, and nothing is sent when one fails
-  --log FILE          write every byte sent and received, with time stamps, to FILE
+                      (--check, the default, is still accepted)
+  --log FILE          write every byte sent and received, with time stamps, to FILE (with
+                      several ports, FILE.PORT for each); it may not name an input file
   --json              one JSON object per line and event, for build servers
   --quiet             print the outcome only (with --json: the outcome event only)
   protocol options    --jump-command ($) --active-char (^) --start-sequence (@&$)
@@ -43,10 +44,10 @@ download
                       \xHH gives any byte: --ready-char '\x3F' is "?"
 
 ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
-check   checks Intel HEX files as a bootloader meets them and reports every fault with its
-        line number on standard error, each file that passes on standard output;
-        --summary gives each file's records, data bytes and address ranges; --json gives
-        a {"event":"check_fault",...} and a {"event":"check_file",...} object per line
+check   checks Intel HEX files as a bootloader meets them (record types 00 to 05, lengths,
+        checksums, one end-of-file record last, data records present, at most 32,767 lines)
+        --summary   each file's records, data bytes and address ranges
+        --json      JSON events instead of text
 
 Exit codes:
   0  success
@@ -58,24 +59,26 @@ Exit codes:
      line without an answer, or at a file's end
   5  EEPROM refused by the bootloader's version
   6  port missing, busy, not permitted or failed
-  7  download file missing, not a regular file, not readable or too long
+  7  download file missing, not a regular file, not readable or (--no-check) too long
   8  stopped by the user (Ctrl+C or SIGTERM)
   9  a HEX file check failed
  10  with several ports: a board's process was ended by a signal
 With several ports: 0 when every board succeeded, else the code of the first failing board
 in the order given; a board whose process could not start ends with 1.
 
-Output: phases, progress and a success go to standard output; every failure, its reason
-and each check fault go to standard error. With --json standard output carries JSON only,
-one object per line, each with "event" and "port":
-  phase     text                     repeated  text, times (a phase that came back)
-  progress  file, sent, total, lines_per_second, seconds_left
-  prompt    text, answer ("yes" or "no")
-  outcome   text, reason, exit_code, seconds, continued (the failed lines gone on past:
-            [{file, line, reason}], reason "checksum error", "flash write error" or
-            "no response")
-  check_fault  file, line, text, warning      check_file  file, passed, records,
-  data_bytes, ranges ([{start, end}])         summary  exit_code (several ports)
+Output: phases, progress, prompts and a success go to standard output; every failure, its
+reason and each check fault go to standard error. With --json standard output carries JSON
+only, one object per line; "event" names it and these are its other fields:
+  phase        port, text
+  repeated     port, text, times (the phase came back this many more times)
+  progress     port, file, sent, total, lines_per_second, seconds_left
+  prompt       port, text, answer ("yes" or "no")
+  outcome      port, text, reason, exit_code, seconds, continued: the failed lines gone on
+               past, [{file, line, reason}], reason "checksum error", "flash write error"
+               or "no response"
+  check_fault  file, line (0: the whole file), text, warning (true: does not fail)
+  check_file   file, passed, records, data_bytes, ranges ([{start, end}])
+  summary      exit_code (several ports, at the end)
 )";
 }
 

@@ -60,7 +60,9 @@ class CheckPrinter {
            << ",\"passed\":" << (report.Passed() ? "true" : "false") << SummaryJson(report.summary)
            << "}\n";
     } else if (report.Passed()) {
-      out_ << file << ": " << (options_.summary ? SummaryText(report.summary) : "clean") << '\n';
+      // Warnings, on standard error, do not fail a file, but then it is not clean either.
+      const std::string verdict = report.faults.empty() ? "clean" : "passed with warnings";
+      out_ << file << ": " << (options_.summary ? SummaryText(report.summary) : verdict) << '\n';
     }
   }
   void Unreadable(const std::string& file, const std::string& why) {

@@ -67,8 +67,9 @@ With several ports: 0 when every board succeeded, else the code of the first fai
 in the order given; a board whose process could not start ends with 1.
 
 Output: phases, progress, prompts and a success go to standard output; every failure, its
-reason and each check fault go to standard error. With --json standard output carries JSON
-only, one object per line; "event" names it and these are its other fields:
+reason and each check fault go to standard error (with several ports, a failing board's row
+of the table too). With --json standard output carries JSON only, one object per line;
+"event" names it and these are its other fields:
   phase        port, text
   repeated     port, text, times (the phase came back this many more times)
   progress     port, file, sent, total, lines_per_second, seconds_left

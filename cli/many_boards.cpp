@@ -197,15 +197,19 @@ class ManyBoards {
       std::cout << "{\"event\":\"summary\",\"exit_code\":" << code << "}\n" << std::flush;
       return static_cast<ExitCode>(code);
     }
+    // A failing board's row and reason go to standard error, as every failure does; on a
+    // terminal the table reads as one.
     std::printf("\n%-16s %-6s %8s  %s\n", "PORT", "EXIT", "TIME", "OUTCOME");
     for (const auto& board : boards_) {
-      std::printf("%-16s %-6d %6.1f s  %s\n", board->port.c_str(), board->state.ExitCodeValue(),
-                  board->state.Seconds(), board->state.OutcomeText().c_str());
+      FILE* to = board->state.ExitCodeValue() == 0 ? stdout : stderr;
+      std::fprintf(to, "%-16s %-6d %6.1f s  %s\n", board->port.c_str(),
+                   board->state.ExitCodeValue(), board->state.Seconds(),
+                   board->state.OutcomeText().c_str());
       if (!board->state.Reason().empty()) {
-        std::printf("%-16s %-6s %8s  Reason: %s\n", "", "", "", board->state.Reason().c_str());
+        std::fprintf(to, "%-16s %-6s %8s  Reason: %s\n", "", "", "", board->state.Reason().c_str());
       }
+      std::fflush(to);
     }
-    std::fflush(stdout);
     return static_cast<ExitCode>(code);
   }
 

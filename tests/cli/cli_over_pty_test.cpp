@@ -188,20 +188,21 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   }
   const Finished run = RunCli(args);
   EXPECT_EQ(run.code, 4) << run.out;
-  // The table at the end: each port with its exit code, in the order given.
-  std::size_t at = run.out.find("PORT");
+  // The table at the end: each port with its exit code, a failing board's row on standard
+  // error.
   for (int i = 0; i < 4; ++i) {
-    at = run.out.find("\n" + targets[i]->Device() + " ", at);
-    ASSERT_NE(at, std::string::npos) << run.out;
-    std::istringstream row(run.out.substr(at + 1));
+    const std::string table = "\n" + (i == 2 ? run.err : run.out.substr(run.out.find("PORT")));
+    const std::size_t at = table.find("\n" + targets[i]->Device() + " ");
+    ASSERT_NE(at, std::string::npos) << table;
+    std::istringstream row(table.substr(at + 1));
     std::string device;
     int code = -1;
     row >> device >> code;
-    EXPECT_EQ(code, i == 2 ? 4 : 0) << run.out;
+    EXPECT_EQ(code, i == 2 ? 4 : 0) << table;
     EXPECT_EQ(targets[i]->Received().find(":00000001FF") != std::string::npos, i != 2);
   }
   EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
-  EXPECT_NE(run.out.find("No response from target bootloader."), std::string::npos);
+  EXPECT_NE(run.err.find("No response from target bootloader."), std::string::npos);
 }
 
 // The process id of the board process that serves `device`, 0 when there is none.

@@ -33,7 +33,8 @@ class LastPhase final : public cli::BoardEvents {
   void Phase(const std::string& text) override { phase_ = text; }
   void Progress(const std::string&, std::int64_t, std::int64_t, double) override {}
   void Prompt(const std::string&, bool) override {}
-  void Outcome(const std::string&, const std::string&, int, double) override {}
+  void Repeated(const std::string&, std::int64_t) override {}
+  void Outcome(const cli::BoardOutcome&) override {}
 
   const std::string& Text() const { return phase_; }
 

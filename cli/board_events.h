@@ -2,8 +2,27 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarnwick::cli {
+
+// A failed line that the download went on past (--on-error continue, or a Yes).
+struct ContinuedLine {
+  std::string file;
+  std::int64_t line = 0;  // among the file's non-empty lines, as the question named it
+  std::string reason;     // "checksum error", "flash write error" or "no response"
+
+  bool operator==(const ContinuedLine&) const = default;
+};
+
+// How one board's download ended.
+struct BoardOutcome {
+  std::string message;  // the window's message, or what ended the run (empty after a stop)
+  std::string reason;   // the reason of a failure, empty when none
+  int exitCode = 0;
+  double seconds = 0;  // the whole download's time
+  std::vector<ContinuedLine> continued;
+};
 
 // What one board's download tells the person or program watching it. The single-board
 // command produces these from the engine; with several boards each child process writes them
@@ -13,15 +32,16 @@ class BoardEvents {
   virtual ~BoardEvents() = default;
   // A new phase: the window's status text ("Requesting Ack from target bootloader.  Try #1").
   virtual void Phase(const std::string& text) = 0;
+  // A phase shown before came back `times` more times before the next new phase (a target that
+  // keeps the handshake going round); shown once, not once per pass.
+  virtual void Repeated(const std::string& text, std::int64_t times) = 0;
   // Lines of the current file sent so far, of `total`; `file` is "EEPROM" or "FLASH".
   virtual void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                         double seconds) = 0;
   // A failed line's question and the answer given ("yes" or "no").
   virtual void Prompt(const std::string& text, bool answer) = 0;
-  // The end: the window's message (empty after a stop without one), the reason of a failure
-  // (empty when none), the exit code and the whole download's time.
-  virtual void Outcome(const std::string& message, const std::string& reason, int exit_code,
-                       double seconds) = 0;
+  // The end.
+  virtual void Outcome(const BoardOutcome& outcome) = 0;
 };
 
 }  // namespace tarnwick::cli

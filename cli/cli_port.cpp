@@ -23,9 +23,11 @@ std::string EscapedBytes(std::string_view bytes) {
   return text;
 }
 
-CliPort::CliPort(SerialPort& port, std::ostream* log) : port_(port), log_(log) {}
+CliPort::CliPort(SerialPort& port, std::ostream* log, std::optional<std::int32_t> baud)
+    : port_(port), log_(log), baud_(baud) {}
 
-void CliPort::SetBaudRate(std::int32_t baud) {
+void CliPort::SetBaudRate(std::int32_t listed) {
+  const std::int32_t baud = baud_.value_or(listed);
   port_.SetBaudRate(baud);
   Log('=', "baud " + std::to_string(baud));
 }
@@ -44,6 +46,7 @@ void CliPort::Output(std::string_view bytes) {
   if (stopped_) return;
   // Logged first: a write that fails is still worth seeing.
   Log('>', EscapedBytes(bytes));
+  sent_anything_ = true;
   port_.Output(bytes);
 }
 

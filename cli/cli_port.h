@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -17,9 +18,14 @@ namespace tarnwick::cli {
 // send a failed line again before it asks whether to go on.
 class CliPort final : public SerialPort {
  public:
-  CliPort(SerialPort& port, std::ostream* log);
+  // `baud`, when given, is the rate the user asked for: it replaces the window's rate that the
+  // engine sets, so that any rate the port accepts can be used without changing the engine.
+  CliPort(SerialPort& port, std::ostream* log, std::optional<std::int32_t> baud = std::nullopt);
 
   void Stop() { stopped_ = true; }
+  // Whether anything has gone to the line: in wait mode nothing does before the bootloader's
+  // active character has come.
+  bool SentAnything() const { return sent_anything_; }
 
   void SetXonXoffFlowControl() override { port_.SetXonXoffFlowControl(); }
   void SetBaudRate(std::int32_t baud) override;
@@ -39,7 +45,9 @@ class CliPort final : public SerialPort {
 
   SerialPort& port_;
   std::ostream* log_;
+  std::optional<std::int32_t> baud_;
   bool stopped_ = false;
+  bool sent_anything_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

@@ -1,38 +1,13 @@
 #include "cli/command_line.h"
 
-#include <array>
-#include <filesystem>
-#include <fstream>
-#include <map>
+#include <set>
+#include <utility>
 
-#include "cli/exit_code.h"
-#include "core/download/line_bytes.h"
-#include "core/settings/settings_file.h"
+#include "cli/option_values.h"
+#include "cli/protocol_options.h"
 
 namespace tarnwick::cli {
 namespace {
-
-constexpr std::array<int, 10> kRates = {1200,  2400,  4800,  9600,  14400,
-                                        19200, 38400, 56000, 57600, 115200};
-
-struct ProtocolOption {
-  const char* name;
-  std::string DownloadSettings::*field;
-};
-
-// One option for each protocol setting of the window, in the window's order.
-const std::array<ProtocolOption, 10> kProtocolOptions = {{
-    {"--jump-command", &DownloadSettings::JumpCommand},
-    {"--active-char", &DownloadSettings::ActiveCharacter},
-    {"--start-sequence", &DownloadSettings::StartSequence},
-    {"--ready-char", &DownloadSettings::ReadyCharacter},
-    {"--eeprom-command", &DownloadSettings::EepromWriteCommand},
-    {"--line-ok", &DownloadSettings::LineCompleteCharacter},
-    {"--page-error", &DownloadSettings::PageErrorCharacter},
-    {"--checksum-error", &DownloadSettings::ChecksumErrorCharacter},
-    {"--file-errors", &DownloadSettings::FileErrorsCharacter},
-    {"--file-ok", &DownloadSettings::FileOkCharacter},
-}};
 
 bool IsComName(const std::string& port) {
   return port.size() == 4 && (port.compare(0, 3, "com") == 0 || port.compare(0, 3, "COM") == 0) &&
@@ -51,85 +26,161 @@ bool IsDevicePath(const std::string& port) {
   return false;
 }
 
-int BaudIndexOf(const std::string& text) {
-  for (std::size_t i = 0; i < kRates.size(); ++i) {
-    if (text == std::to_string(kRates[i])) return static_cast<int>(i);
+const ProtocolOption* ProtocolOptionNamed(const std::string& name) {
+  for (const ProtocolOption& protocol : kProtocolOptions) {
+    if (name == protocol.name) return &protocol;
   }
-  std::string list;
-  for (int rate : kRates) list += (list.empty() ? "" : ", ") + std::to_string(rate);
-  throw UsageError("--baud " + text + ": not one of " + list);
+  return nullptr;
 }
 
-OnError OnErrorOf(const std::string& text) {
-  if (text == "ask") return OnError::kAsk;
-  if (text == "stop") return OnError::kStop;
-  if (text == "continue") return OnError::kContinue;
-  throw UsageError("--on-error " + text + ": must be ask, stop or continue");
+bool AsksForHelp(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--") return false;
+    if (arg == "--help" || arg == "-h") return true;
+  }
+  return false;
 }
 
+// Reads options one at a time: "--name value" and "--name=value" alike, and "--" as the end of
+// the options, after which every argument is an operand (a file named "-x.hex").
 class ArgumentReader {
  public:
-  explicit ArgumentReader(const std::vector<std::string>& args) : args_(args) {}
+  ArgumentReader(const std::vector<std::string>& args, std::size_t first)
+      : args_(args), next_(first) {}
 
   bool AtEnd() const { return next_ >= args_.size(); }
-  const std::string& Take() { return args_[next_++]; }
-  const std::string& ValueOf(const std::string& option) {
+  // The next argument; `option` tells whether it is an option (false after "--").
+  std::string Take(bool& option) {
+    std::string arg = args_[next_++];
+    if (!options_ended_ && arg == "--") {
+      options_ended_ = true;
+      return AtEnd() ? std::string() : Take(option);
+    }
+    option = !options_ended_ && arg.size() > 1 && arg[0] == '-';
+    inline_value_.reset();
+    const std::size_t equals = arg.find('=');
+    if (option && arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+      inline_value_ = arg.substr(equals + 1);
+      arg.resize(equals);
+    }
+    return arg;
+  }
+  std::string ValueOf(const std::string& option) {
+    if (inline_value_) return *std::exchange(inline_value_, std::nullopt);
     if (AtEnd()) throw UsageError(option + " needs a value");
-    return Take();
+    return args_[next_++];
+  }
+  // An option without a value must not have been given one with "=".
+  void NoValue(const std::string& option) const {
+    if (inline_value_) throw UsageError(option + " takes no value");
   }
 
  private:
   const std::vector<std::string>& args_;
-  std::size_t next_ = 0;
+  std::size_t next_;
+  bool options_ended_ = false;
+  std::optional<std::string> inline_value_;
 };
+
+// Sets a flag of the download command; false when `option` is none.
+bool TakeFlag(const std::string& option, DownloadOptions& options, bool& noCheck) {
+  if (option == "--wait") {
+    options.wait = true;
+  } else if (option == "--check") {
+    options.check = true;
+  } else if (option == "--no-check") {
+    noCheck = true;
+  } else if (option == "--json") {
+    options.json = true;
+  } else if (option == "--quiet") {
+    options.quiet = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void TakeValue(const std::string& option, const std::string& value, DownloadOptions& options) {
+  if (option == "--port") {
+    if (!IsComName(value) && !IsDevicePath(value)) {
+      throw UsageError("--port " + value +
+                       ": give a device path (such as /dev/ttyUSB0) or com1 to com8");
+    }
+    options.ports.push_back(value);
+  } else if (option == "--flash") {
+    options.flash = value;
+  } else if (option == "--eeprom") {
+    options.eeprom = value;
+  } else if (option == "--baud") {
+    options.baudRate = BaudRateOf(value);
+  } else if (option == "--settings") {
+    options.settingsFile = value;
+  } else if (option == "--on-error") {
+    options.onError = OnErrorOf(value);
+  } else if (option == "--timeout") {
+    options.timeoutSeconds = TimeoutOf(value);
+  } else if (option == "--log") {
+    options.logFile = value;
+  } else {
+    options.protocol.emplace_back(ProtocolOptionNamed(option)->field, UnescapedCharacters(value));
+  }
+}
 
 DownloadOptions ParseDownload(ArgumentReader& in) {
   DownloadOptions options;
+  std::set<std::string> given;
+  bool noCheck = false;
   while (!in.AtEnd()) {
-    const std::string option = in.Take();
-    if (option == "--port") {
-      const std::string& port = in.ValueOf(option);
-      if (!IsComName(port) && !IsDevicePath(port)) {
-        throw UsageError("--port " + port +
-                         ": give a device path (such as /dev/ttyUSB0) or com1 to com8");
-      }
-      options.ports.push_back(port);
-    } else if (option == "--flash") {
-      options.flash = in.ValueOf(option);
-    } else if (option == "--eeprom") {
-      options.eeprom = in.ValueOf(option);
-    } else if (option == "--baud") {
-      options.baudIndex = BaudIndexOf(in.ValueOf(option));
-    } else if (option == "--wait") {
-      options.wait = true;
-    } else if (option == "--settings") {
-      options.settingsFile = in.ValueOf(option);
-    } else if (option == "--on-error") {
-      options.onError = OnErrorOf(in.ValueOf(option));
-    } else if (option == "--check") {
-      options.check = true;
-    } else if (option == "--log") {
-      options.logFile = in.ValueOf(option);
-    } else if (option == "--json") {
-      options.json = true;
-    } else if (option == "--quiet") {
-      options.quiet = true;
-    } else {
-      bool known = false;
-      for (const ProtocolOption& protocol : kProtocolOptions) {
-        if (option != protocol.name) continue;
-        options.protocol.emplace_back(protocol.field, in.ValueOf(option));
-        known = true;
-      }
-      if (!known) throw UsageError("unknown option " + option + " (see tarnwick-cli --help)");
+    bool isOption = false;
+    const std::string option = in.Take(isOption);
+    if (!isOption) {
+      if (option.empty()) break;  // a "--" at the very end
+      throw UsageError("unexpected argument " + option + " (files go with --flash and --eeprom)");
     }
+    if (TakesValue(option)) {
+      if (option != "--port" && !given.insert(option).second) {
+        throw UsageError(option + " given twice; it takes one value");
+      }
+      const std::string value = in.ValueOf(option);
+      TakeValue(option, value, options);
+      options.args.insert(options.args.end(), {option, value});
+      continue;
+    }
+    in.NoValue(option);
+    if (!TakeFlag(option, options, noCheck)) {
+      throw UsageError("unknown option " + option + " (see tarnwick-cli --help)");
+    }
+    options.args.push_back(option);
   }
+  if (noCheck) options.check = false;
   if (options.ports.empty()) throw UsageError("download needs --port");
   if (!options.flash && !options.eeprom)
     throw UsageError("download needs --flash FILE, --eeprom FILE or both");
   if (options.ports.size() > 1 && options.onError == OnError::kAsk) {
     throw UsageError("--on-error ask works with one --port only; use stop or continue");
   }
+  return options;
+}
+
+CheckOptions ParseCheck(ArgumentReader& in) {
+  CheckOptions options;
+  while (!in.AtEnd()) {
+    bool isOption = false;
+    const std::string arg = in.Take(isOption);
+    if (!isOption) {
+      if (!arg.empty()) options.files.push_back(arg);
+      continue;
+    }
+    in.NoValue(arg);
+    if (arg == "--summary") {
+      options.summary = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else {
+      throw UsageError("unknown option " + arg + " of check (see tarnwick-cli check --help)");
+    }
+  }
+  if (options.files.empty()) throw UsageError("check needs at least one FILE");
   return options;
 }
 
@@ -143,21 +194,18 @@ std::vector<std::string> FilesOf(const DownloadOptions& options) {
 }
 
 bool TakesValue(const std::string& option) {
-  for (const char* name :
-       {"--port", "--flash", "--eeprom", "--baud", "--settings", "--on-error", "--log"}) {
+  for (const char* name : {"--port", "--flash", "--eeprom", "--baud", "--settings", "--on-error",
+                           "--timeout", "--log"}) {
     if (option == name) return true;
   }
-  for (const ProtocolOption& protocol : kProtocolOptions) {
-    if (option == protocol.name) return true;
-  }
-  return false;
+  return ProtocolOptionNamed(option) != nullptr;
 }
 
 Command ParseCommandLine(const std::vector<std::string>& args) {
-  ArgumentReader in(args);
   Command command;
-  if (in.AtEnd()) throw UsageError("no command given (see tarnwick-cli --help)");
-  const std::string name = in.Take();
+  if (args.empty()) throw UsageError("no command given (see tarnwick-cli --help)");
+  const std::string& name = args.front();
+  ArgumentReader in(args, 1);
   if (name == "--help" || name == "-h" || name == "help") {
     command.kind = Command::Kind::kHelp;
   } else if (name == "--version") {
@@ -165,10 +213,11 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
   } else if (name == "ports") {
     command.kind = Command::Kind::kPorts;
     if (!in.AtEnd()) throw UsageError("ports takes no arguments");
+  } else if ((name == "check" || name == "download") && AsksForHelp(args)) {
+    command.kind = Command::Kind::kHelp;
   } else if (name == "check") {
     command.kind = Command::Kind::kCheck;
-    while (!in.AtEnd()) command.files.push_back(in.Take());
-    if (command.files.empty()) throw UsageError("check needs at least one FILE");
+    command.check = ParseCheck(in);
   } else if (name == "download") {
     command.kind = Command::Kind::kDownload;
     command.download = ParseDownload(in);
@@ -176,55 +225,6 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
     throw UsageError("unknown command " + name + " (see tarnwick-cli --help)");
   }
   return command;
-}
-
-}  // namespace tarnwick::cli
-
-namespace tarnwick::cli {
-namespace {
-
-// A settings file larger than this is no settings file (sixteen values of at most 1 MiB).
-constexpr std::uintmax_t kMaxSettingsFileBytes = 17u << 20;
-
-DownloadSettings ReadSettingsFile(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path file(path);
-  if (!std::filesystem::exists(file, error))
-    throw UsageError("--settings " + path + ": no such file");
-  if (!std::filesystem::is_regular_file(file, error))
-    throw UsageError("--settings " + path + ": not a regular file");
-  if (std::filesystem::file_size(file, error) > kMaxSettingsFileBytes) {
-    throw UsageError("--settings " + path + ": too large for a settings file");
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw UsageError("--settings " + path + ": cannot be opened for reading");
-  const auto settings = ReadSettings(in);
-  if (!settings)
-    throw UsageError("--settings " + path +
-                     ": not a valid settings file (sixteen values expected)");
-  return *settings;
-}
-
-}  // namespace
-
-DownloadSettings ResolveSettings(const DownloadOptions& options) {
-  DownloadSettings settings =
-      options.settingsFile ? ReadSettingsFile(*options.settingsFile) : DownloadSettings{};
-  if (options.baudIndex) settings.BaudIndex = static_cast<std::int16_t>(*options.baudIndex);
-  for (const auto& [field, text] : options.protocol) settings.*field = text;
-  for (const ProtocolOption& protocol : kProtocolOptions) {
-    try {
-      LineBytes(settings.*protocol.field);
-    } catch (const UnsendableCharacter&) {
-      throw UsageError(std::string(protocol.name) + " \"" + settings.*protocol.field +
-                       "\": holds a character that cannot be sent as one byte");
-    }
-  }
-  settings.FlashSelected = options.flash ? 1 : 0;
-  settings.FlashFile = options.flash.value_or(std::string());
-  settings.EepromSelected = options.eeprom ? 1 : 0;
-  settings.EepromFile = options.eeprom.value_or(std::string());
-  return settings;
 }
 
 }  // namespace tarnwick::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -18,27 +19,40 @@ class UsageError : public std::runtime_error {
 // What the user asks when a line fails: ask on the terminal, answer No, or answer Yes.
 enum class OnError { kAsk, kStop, kContinue };
 
+// How long the handshake may take before the run gives up, unless --timeout says otherwise.
+inline constexpr int kDefaultTimeoutSeconds = 30;
+
 struct DownloadOptions {
   std::vector<std::string> ports;  // as given: a device path or com1..com8
   std::optional<std::string> flash;
   std::optional<std::string> eeprom;
-  std::optional<int> baudIndex;  // index into the window's list of rates
+  std::optional<std::int32_t> baudRate;  // bits per second, any rate the port accepts
   bool wait = false;
   std::optional<std::string> settingsFile;
   // Protocol settings given on the command line, as (setting's field, UTF-8 text).
   std::vector<std::pair<std::string DownloadSettings::*, std::string>> protocol;
   std::optional<OnError> onError;
-  bool check = false;
+  bool check = true;                            // --no-check sends the files as they stand
+  int timeoutSeconds = kDefaultTimeoutSeconds;  // 0: the handshake may take for ever
   std::optional<std::string> logFile;
   bool json = false;
   bool quiet = false;
+  // The download command's arguments with "--name=value" split in two and without "--", so
+  // that a board's own process can be given them again.
+  std::vector<std::string> args;
+};
+
+struct CheckOptions {
+  std::vector<std::string> files;
+  bool summary = false;  // records, data bytes and address ranges of each file
+  bool json = false;
 };
 
 struct Command {
   enum class Kind { kDownload, kPorts, kCheck, kHelp, kVersion };
   Kind kind = Kind::kHelp;
   DownloadOptions download;
-  std::vector<std::string> files;  // of `check`
+  CheckOptions check;
 };
 
 // The download's files in the order they are sent: the EEPROM file, then the application file.

@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <utility>
 
+#include "cli/line_faults.h"
+
 namespace tarnwick::cli {
 namespace {
 
@@ -34,7 +36,9 @@ void ConsoleView::SetStatusText(const std::string& text) {
 
 // The version is worth a line once it is known; the bare caption that comes first is not.
 void ConsoleView::SetVersionText(const std::string& text) {
-  if (text != "BootLoader Version: ") events_.Phase(text);
+  if (text == "BootLoader Version: ") return;
+  if (handshakeEnded) handshakeEnded();
+  events_.Phase(text);
 }
 
 void ConsoleView::SetLinesRemainingText(const std::string& text) {
@@ -66,6 +70,15 @@ bool ConsoleView::AskYesNo(const std::string& text) {
   CheckStop();  // a stop while the question waited for its answer
   if (stopping_) return false;
   events_.Prompt(text, yes);
+  if (yes) {
+    // The question names the line among the file's non-empty lines, as the engine counts.
+    const DownloadState& state = downloader_->State();
+    continued_.push_back(
+        {state.Stage == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile,
+         state.TotalLines - state.LineCount + 1, ReasonOf(LineFaultOf(text))});
+  } else if (!stopping_) {
+    refused_ = text;
+  }
   return yes;
 }
 

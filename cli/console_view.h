@@ -3,7 +3,9 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/board_events.h"
 #include "core/download/download_view.h"
@@ -27,10 +29,16 @@ class ConsoleView final : public DownloadView {
   // Called in every pump: true when the download must stop now (Ctrl+C); the engine is then
   // cancelled and every later question answered No.
   std::function<bool()> stopRequested;
+  // Called once the bootloader's version is known: the handshake is over.
+  std::function<void()> handshakeEnded;
 
   // The last message shown (the outcome) and the reason of a failure, once it has ended.
   const std::string& Message() const { return message_; }
   const std::string& Reason() const { return reason_; }
+  // A failed line's question that was answered No (by the user or --on-error, not by a stop),
+  // and the failed lines that were answered Yes.
+  const std::optional<std::string>& RefusedQuestion() const { return refused_; }
+  const std::vector<ContinuedLine>& Continued() const { return continued_; }
 
   DownloadSettings CurrentSettings() override { return settings_; }
   void SetStatusText(const std::string& text) override;
@@ -67,6 +75,8 @@ class ConsoleView final : public DownloadView {
   QtEventWait wait_;
   std::string message_;
   std::string reason_;
+  std::optional<std::string> refused_;
+  std::vector<ContinuedLine> continued_;
 };
 
 }  // namespace tarnwick::cli

@@ -11,8 +11,12 @@
 #include "cli/check_command.h"
 #include "cli/cli_port.h"
 #include "cli/console_view.h"
+#include "cli/handshake_timeout.h"
+#include "cli/input_files.h"
+#include "cli/line_faults.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
+#include "core/download/line_bytes.h"
 #include "platform/qt/port_device.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
@@ -41,16 +45,42 @@ ConsoleView::Answerer AnswererFor(const DownloadOptions& options) {
   return [](const std::string&) { return false; };
 }
 
-// A download file that cannot be read is refused before anything goes to the line.
-std::optional<std::string> UnreadableFile(const DownloadOptions& options) {
+// A download file that cannot be read is refused before anything goes to the line: the file
+// and why.
+std::optional<std::pair<std::string, std::string>> UnreadableFile(const DownloadOptions& options) {
   for (const std::string& file : FilesOf(options)) {
-    std::error_code error;
-    const std::filesystem::path path(file);
-    if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path).is_open()) {
-      return file;
-    }
+    if (const auto problem = FileProblem(file)) return std::pair(file, *problem);
   }
   return std::nullopt;
+}
+
+// The exit code and the outcome's message of a download that ran. A stop counts only when the
+// user asked for it (Ctrl+C, SIGTERM), also when it came while the last file's verdict was
+// awaited; a No to a failed line's question ends on what the target did, which the question
+// names.
+std::pair<ExitCode, std::string> EndingOf(DownloadResult result, const ConsoleView& view,
+                                          const std::optional<std::string>& timedOut) {
+  if (StopSignalled() && result != DownloadResult::kSuccess) return {ExitCode::kStopped, ""};
+  if (timedOut) return {ExitCode::kNoResponse, *timedOut};
+  if (result == DownloadResult::kStopped && view.RefusedQuestion()) {
+    const std::string& question = *view.RefusedQuestion();
+    return {LineFaultOf(question) == LineFault::kNoResponse ? ExitCode::kNoResponse
+                                                            : ExitCode::kTargetError,
+            StatementOf(question)};
+  }
+  return {ExitCodeFor(result), view.Message()};
+}
+
+// Which character never came within --timeout: in wait mode nothing is sent before the active
+// character, so a board that sent nothing was never reset; otherwise the bootloader was never
+// ready.
+std::string TimeoutMessage(const DownloadOptions& options, const DownloadSettings& settings,
+                           const CliPort& port) {
+  const bool active = options.wait && !port.SentAnything();
+  const std::string& character = active ? settings.ActiveCharacter : settings.ReadyCharacter;
+  return std::string("No ") + (active ? "active" : "ready") + " character \"" +
+         EscapedBytes(LineBytes(character)) + "\" from the target within " +
+         std::to_string(options.timeoutSeconds) + " s.";
 }
 
 }  // namespace
@@ -92,21 +122,22 @@ std::string DeviceForPort(const std::string& port) {
 ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   const DownloadSettings settings = ResolveSettings(options);
   const std::string& portName = options.ports.front();
-  auto events = MakeReporter(style, std::cout, portName);
+  auto events = MakeReporter(style, std::cout, std::cerr, portName);
   const auto started = std::chrono::steady_clock::now();
-  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason) {
+  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason,
+                          const std::vector<ContinuedLine>& continued = {}) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    events->Outcome(message, reason, ToInt(code), seconds);
+    events->Outcome({message, reason, ToInt(code), seconds, continued});
     return code;
   };
 
-  if (options.check && !FilesPassCheck(options)) {
-    return finish(ExitCode::kCheckFailed, kCheckFailedMessage, "");
-  }
   if (const auto file = UnreadableFile(options)) {
-    return finish(ExitCode::kDownloadFile, "Error opening " + *file + ".",
-                  *file + ": missing, not a regular file, or not readable");
+    return finish(ExitCode::kDownloadFile, "Error opening " + file->first + ".",
+                  file->first + ": " + file->second);
+  }
+  if (CheckBeforeDownload(options) != ExitCode::kSuccess) {
+    return finish(ExitCode::kCheckFailed, kCheckFailedMessage, "");
   }
   const std::string device = DeviceForPort(portName);
   if (device.empty()) {
@@ -121,7 +152,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   }
   QtSerialPort serial([device](int) { return device; });
   serial.SetWakeDescriptor(StopSignalDescriptor());
-  CliPort port(serial, options.logFile ? &log : nullptr);
+  CliPort port(serial, options.logFile ? &log : nullptr, options.baudRate);
   SystemClock clock;
   ConsoleView view(settings, *events, AnswererFor(options));
   Downloader downloader(port, clock, view);
@@ -134,13 +165,16 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   // A stop wakes the wait it comes in; the view then sees it and cancels the download.
   const auto stopWatch = WatchStopSignals([] {});
 
+  HandshakeTimeout timeout(downloader, options.timeoutSeconds);
+  view.handshakeEnded = [&timeout] { timeout.Stop(); };
+  timeout.Start();
   const DownloadResult result = downloader.Start(options.wait ? Mode::kWait : Mode::kJump);
-  // A stop that came while the last file's verdict was awaited still counts as a stop.
-  // A stop ends with "Stopped." alone: what the interrupted download would have said is not
-  // true of it.
-  if (StopSignalled() && result != DownloadResult::kSuccess)
-    return finish(ExitCode::kStopped, "", "");
-  return finish(ExitCodeFor(result), view.Message(), view.Reason());
+  const auto [code, message] = EndingOf(
+      result, view,
+      timeout.Expired() ? std::optional(TimeoutMessage(options, settings, port)) : std::nullopt);
+  // A stop ends with "Stopped." alone: what the interrupted download would have said of
+  // itself, or why its last wait failed, is not true of it.
+  return finish(code, message, code == ExitCode::kStopped ? "" : view.Reason(), view.Continued());
 }
 
 }  // namespace tarnwick::cli

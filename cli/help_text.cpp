@@ -5,11 +5,15 @@ namespace tarnwick::cli {
 std::string HelpText() {
   return R"(Usage:
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
-                        [--baud RATE] [--wait] [--settings FILE] [protocol options]
-                        [--on-error ask|stop|continue] [--check] [--log FILE] [--json] [--quiet]
+                        [--baud RATE] [--wait] [--timeout SECONDS] [--settings FILE]
+                        [protocol options] [--on-error ask|stop|continue] [--no-check]
+                        [--log FILE] [--json] [--quiet]
   tarnwick-cli ports
-  tarnwick-cli check FILE...
-  tarnwick-cli --help | --version
+  tarnwick-cli check [--summary] [--json] FILE...
+  tarnwick-cli --help | --version      (also `download --help`, `check --help`, -h)
+
+Options take their value as `--name VALUE` or `--name=VALUE`; `--` ends the options. An
+option that takes one value may be given once.
 
 Downloads firmware into a microcontroller through its serial bootloader, as the Tarnwick
 window does: the EEPROM file first, then the application (flash) file, one line at a time.
@@ -19,30 +23,63 @@ download
                       give it several times to download to several boards at once
   --flash FILE        send this application file
   --eeprom FILE       send this EEPROM file (at least one of the two is needed)
-  --baud RATE         1200 2400 4800 9600 14400 19200 38400 56000 57600 115200 (19200)
+  --baud RATE         any rate the port accepts, such as 115200 or 1000000 (19200)
   --wait              wait for the bootloader (reset the target) instead of jumping to it
+  --timeout SECONDS   give up when the bootloader is not ready within this time, with
+                      exit code 4 (default 30; 0 waits for ever)
   --settings FILE     start from a settings file of the window (tarnwick.txt); the options
                       given here override it; its file names and ticks are not used
   --on-error MODE     what to answer when a line fails: ask (y/N on the terminal; the default
                       with a terminal), stop (the default without one) or continue
-  --check             check every file as `check` does first; send nothing when one fails
-  --log FILE          write every byte sent and received, with time stamps, to FILE
+  --no-check          send the files as they stand; by default each is checked as `check`
+                      does before the port opens, and nothing is sent when one fails
+                      (--check, the default, is still accepted)
+  --log FILE          write every byte sent and received, with time stamps, to FILE (with
+                      several ports, FILE.PORT for each); it may not name an input file
   --json              one JSON object per line and event, for build servers
-  --quiet             print the outcome only
+  --quiet             print the outcome only (with --json: the outcome event only)
   protocol options    --jump-command ($) --active-char (^) --start-sequence (@&$)
                       --ready-char (?) --eeprom-command (*) --line-ok (~) --page-error (%)
-                      --checksum-error (-) --file-errors (#) --file-ok (@)
+                      --checksum-error (-) --file-errors (#) --file-ok (@);
+                      \xHH gives any byte: --ready-char '\x3F' is "?"
 
 ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
-check   checks Intel HEX files and reports every fault with its line number
+check   checks Intel HEX files as a bootloader meets them (record types 00 to 05, lengths,
+        checksums, one end-of-file record last, data records present, at most 32,767 lines)
+        --summary   each file's records, data bytes and address ranges
+        --json      JSON events instead of text
 
 Exit codes:
-  0  success                         5  EEPROM refused by the bootloader's version
-  1  another failure                 6  port missing, busy, not permitted or failed
-  2  bad usage; nothing was sent     7  download file missing, unreadable or too long
-  3  the target reported errors      8  stopped (a No, Ctrl+C or SIGTERM)
-  4  no response from the bootloader 9  a HEX file check failed
-With several ports: 0 when every board succeeded, else the code of the first failing board.
+  0  success
+  1  another failure, such as the port failing to close
+  2  bad usage; nothing was sent
+  3  the target reported an error: a No to its checksum or flash write error, or errors
+     in a file
+  4  no response from the bootloader: at the handshake (within --timeout), a No after a
+     line without an answer, or at a file's end
+  5  EEPROM refused by the bootloader's version
+  6  port missing, busy, not permitted or failed
+  7  download file missing, not a regular file, not readable or (--no-check) too long
+  8  stopped by the user (Ctrl+C or SIGTERM)
+  9  a HEX file check failed
+ 10  with several ports: a board's process was ended by a signal
+With several ports: 0 when every board succeeded, else the code of the first failing board
+in the order given; a board whose process could not start ends with 1.
+
+Output: phases, progress, prompts and a success go to standard output; every failure, its
+reason and each check fault go to standard error (with several ports, a failing board's row
+of the table too). With --json standard output carries JSON only, one object per line;
+"event" names it and these are its other fields:
+  phase        port, text
+  repeated     port, text, times (the phase came back this many more times)
+  progress     port, file, sent, total, lines_per_second, seconds_left
+  prompt       port, text, answer ("yes" or "no")
+  outcome      port, text, reason, exit_code, seconds, continued: the failed lines gone on
+               past, [{file, line, reason}], reason "checksum error", "flash write error"
+               or "no response"
+  check_fault  file, line (0: the whole file), text, warning (true: does not fail)
+  check_file   file, passed, records, data_bytes, ranges ([{start, end}])
+  summary      exit_code (several ports, at the end)
 )";
 }
 

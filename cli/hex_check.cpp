@@ -1,15 +1,30 @@
 #include "cli/hex_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string_view>
+
+#include "cli/hex_lines.h"
 
 namespace tarnwick {
 namespace {
 
 // A download counts the lines of a file in 16 bits.
 constexpr std::int64_t kMaxLines = 32767;
-constexpr int kEndOfFileType = 1;
+
+enum RecordType : int {
+  kData = 0,
+  kEndOfFile = 1,
+  kSegmentAddress = 2,
+  kSegmentStart = 3,
+  kLinearAddress = 4,
+  kLinearStart = 5,
+};
+
+std::string DataBytes(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " data byte" : " data bytes");
+}
 
 std::optional<int> HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -31,30 +46,62 @@ std::string Shown(char c) {
   return "byte 0x" + Hex2(byte);
 }
 
+// The data length that a record of `type` must have, when the type fixes one.
+std::optional<std::size_t> FixedLength(int type) {
+  if (type == kSegmentAddress || type == kLinearAddress) return 2;
+  if (type == kSegmentStart || type == kLinearStart) return 4;
+  return std::nullopt;
+}
+
 class HexChecker {
  public:
-  void Line(std::int64_t number, std::string_view text) {
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  void Line(std::int64_t number, std::string_view text, std::int64_t length) {
+    if (number == 1 && text.starts_with(kByteOrderMark)) {
+      Fault(number, "starts with a UTF-8 byte-order mark, which a bootloader takes as data");
+      text.remove_prefix(kByteOrderMark.size());
+      length -= static_cast<std::int64_t>(kByteOrderMark.size());
+    }
     if (text.empty()) return;
+    ++records_;
     if (end_seen_at_ != 0 && !misplaced_reported_) {
       Fault(number, "record after the end-of-file record of line " + std::to_string(end_seen_at_));
       misplaced_reported_ = true;
     }
-    if (text.front() != ':') {
-      Fault(number, "does not start with ':'");
-      return;
+    if (text.front() != ':') return Fault(number, "does not start with ':'");
+    if (length > kLongestRecord) {
+      return Fault(number, std::to_string(length) + " characters, longer than any record (" +
+                               std::to_string(kLongestRecord) + ")");
     }
     std::vector<int> bytes;
     if (!Decode(number, text.substr(1), bytes)) return;
     if (bytes.size() < 5) {
-      Fault(number, "too short for a record (" + std::to_string(bytes.size()) + " bytes)");
-      return;
+      return Fault(number, "too short for a record (" + std::to_string(bytes.size()) + " bytes)");
     }
+    Record(number, bytes);
+  }
+
+  HexReport Finish(std::int64_t lines) {
+    if (lines > kMaxLines) {
+      Fault(0, std::to_string(lines) + " lines, more than the " + std::to_string(kMaxLines) +
+                   " a download can send");
+    }
+    if (records_ == 0) {
+      Fault(0, "empty: no records");
+    } else {
+      if (data_records_ == 0) Fault(0, "no data records");
+      if (end_seen_at_ == 0) Fault(0, "no end-of-file record");
+    }
+    JoinRanges();
+    return {std::move(faults_), std::move(summary_)};
+  }
+
+ private:
+  void Record(std::int64_t number, const std::vector<int>& bytes) {
+    ++summary_.records;
     const std::size_t data_length = bytes.size() - 5;
     if (static_cast<std::size_t>(bytes[0]) != data_length) {
-      Fault(number, "length field says " + std::to_string(bytes[0]) +
-                        " data bytes, the record holds " + std::to_string(data_length));
-      return;
+      return Fault(number, "length field says " + DataBytes(bytes[0]) + ", the record holds " +
+                               std::to_string(data_length));
     }
     int sum = 0;
     for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
@@ -62,19 +109,40 @@ class HexChecker {
     if (bytes.back() != expected) {
       Fault(number, "checksum is " + Hex2(bytes.back()) + ", should be " + Hex2(expected));
     }
-    if (bytes[3] == kEndOfFileType && end_seen_at_ == 0) end_seen_at_ = number;
-  }
-
-  std::vector<HexFault> Finish(std::int64_t lines) {
-    if (lines > kMaxLines) {
-      Fault(0, std::to_string(lines) + " lines, more than the " + std::to_string(kMaxLines) +
-                   " a download can send");
+    const int type = bytes[3];
+    const std::uint32_t address = static_cast<std::uint32_t>(bytes[1] << 8 | bytes[2]);
+    if (type > kLinearStart) {
+      return Fault(number, "record type " + Hex2(type) + " is none of 00 to 05");
     }
-    if (end_seen_at_ == 0) Fault(0, "no end-of-file record");
-    return std::move(faults_);
+    if (const auto fixed = FixedLength(type); fixed && data_length != *fixed) {
+      return Fault(number, "a type " + Hex2(type) + " record must hold " + DataBytes(*fixed) +
+                               ", this one holds " + std::to_string(data_length));
+    }
+    // Type 02 and 04 records hold two bytes: the base of the addresses that follow.
+    const auto base = [&] { return static_cast<std::uint32_t>(bytes[4] << 8 | bytes[5]); };
+    if (type == kData) {
+      ++data_records_;
+      summary_.dataBytes += static_cast<std::int64_t>(data_length);
+      if (data_length > 0) AddRange(base_ + address, static_cast<std::uint32_t>(data_length));
+    } else if (type == kSegmentAddress) {
+      base_ = base() << 4;
+    } else if (type == kLinearAddress) {
+      base_ = base() << 16;
+    } else if (type == kEndOfFile) {
+      EndOfFile(number, address, data_length);
+    }
   }
 
- private:
+  void EndOfFile(std::int64_t number, std::uint32_t address, std::size_t data_length) {
+    if (data_length > 0) {
+      Fault(number, "end-of-file record holds " + DataBytes(data_length));
+    } else if (address != 0) {
+      Fault(number, "end-of-file record has the address " + Hex2(address >> 8) + Hex2(address),
+            true);
+    }
+    if (end_seen_at_ == 0) end_seen_at_ = number;
+  }
+
   bool Decode(std::int64_t number, std::string_view digits, std::vector<int>& bytes) {
     for (std::size_t i = 0; i < digits.size(); ++i) {
       if (!HexDigit(digits[i])) {
@@ -93,20 +161,56 @@ class HexChecker {
     return true;
   }
 
-  void Fault(std::int64_t line, std::string text) { faults_.push_back({line, std::move(text)}); }
+  // Consecutive records mostly continue the last range; a jump starts a new one.
+  void AddRange(std::uint32_t start, std::uint32_t length) {
+    const std::uint32_t last = start + length - 1;
+    auto& ranges = summary_.ranges;
+    if (!ranges.empty() && ranges.back().second + 1 == start) {
+      ranges.back().second = last;
+    } else {
+      ranges.emplace_back(start, last);
+    }
+  }
+
+  void JoinRanges() {
+    auto& ranges = summary_.ranges;
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> joined;
+    for (const auto& range : ranges) {
+      if (!joined.empty() && range.first <= joined.back().second + 1) {
+        joined.back().second = std::max(joined.back().second, range.second);
+      } else {
+        joined.push_back(range);
+      }
+    }
+    ranges = std::move(joined);
+  }
+
+  void Fault(std::int64_t line, std::string text, bool warning = false) {
+    faults_.push_back({line, std::move(text), warning});
+  }
 
   std::vector<HexFault> faults_;
+  HexSummary summary_;
+  std::int64_t records_ = 0;  // lines that are not empty, whether or not records are whole
+  std::int64_t data_records_ = 0;
+  std::uint32_t base_ = 0;  // from the last type 02 or 04 record
   std::int64_t end_seen_at_ = 0;
   bool misplaced_reported_ = false;
 };
 
 }  // namespace
 
-std::vector<HexFault> CheckHex(std::istream& in) {
+bool HexReport::Passed() const {
+  return std::all_of(faults.begin(), faults.end(), [](const HexFault& f) { return f.warning; });
+}
+
+HexReport CheckHex(std::istream& in) {
   HexChecker checker;
-  std::int64_t lines = 0;
-  std::string line;
-  while (std::getline(in, line)) checker.Line(++lines, line);
+  const std::int64_t lines =
+      ReadHexLines(in, [&](std::int64_t number, std::string_view text, std::int64_t length) {
+        checker.Line(number, text, length);
+      });
   return checker.Finish(lines);
 }
 

@@ -8,6 +8,7 @@
 #include "cli/check_command.h"
 #include "cli/command_line.h"
 #include "cli/download_command.h"
+#include "cli/input_files.h"
 #include "cli/many_boards.h"
 #include "cli/port_list.h"
 #include "cli/stop_signal.h"
@@ -17,7 +18,7 @@ namespace tarnwick::cli {
 namespace {
 
 ReportStyle StyleFor(const DownloadOptions& options) {
-  if (options.json) return ReportStyle::kJson;
+  if (options.json) return options.quiet ? ReportStyle::kJsonOutcome : ReportStyle::kJson;
   if (options.quiet) return ReportStyle::kQuiet;
   return StdoutIsTerminal() ? ReportStyle::kTerminal : ReportStyle::kPlain;
 }
@@ -35,14 +36,14 @@ ExitCode Run(const std::vector<std::string>& args) {
       ListPorts(std::cout);
       return ExitCode::kSuccess;
     case Command::Kind::kCheck:
-      return CheckFiles(command.files, std::cout);
+      return CheckFiles(command.check, std::cout, std::cerr);
     case Command::Kind::kDownload:
       break;
   }
+  RefuseLogsOverInputs(command.download);
   CatchStopSignals();
-  const std::vector<std::string> downloadArgs(args.begin() + 1, args.end());
   if (command.download.ports.size() > 1) {
-    return DownloadToManyBoards(downloadArgs, command.download, StyleFor(command.download));
+    return DownloadToManyBoards(command.download, StyleFor(command.download));
   }
   return DownloadToOneBoard(command.download, StyleFor(command.download));
 }

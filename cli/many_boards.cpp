@@ -10,7 +10,9 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/board_line.h"
 #include "cli/check_command.h"
+#include "cli/input_files.h"
 #include "cli/stop_signal.h"
 
 namespace tarnwick::cli {
@@ -18,57 +20,13 @@ namespace {
 
 constexpr int kRedrawIntervalMs = 100;
 
-// One board's latest state, as one line of text.
-class BoardLine final : public BoardEvents {
- public:
-  void Phase(const std::string& text) override { line_ = text; }
-  void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
-                double seconds) override {
-    const int percent = total > 0 ? static_cast<int>(100 * sent / total) : 100;
-    const double rate = seconds > 0 ? sent / seconds : 0.0;
-    char text[160];
-    std::snprintf(text, sizeof text, "%s %3d %%  %lld/%lld lines  %.0f lines/s  %s left",
-                  file.c_str(), percent, static_cast<long long>(sent),
-                  static_cast<long long>(total), rate,
-                  rate > 0 ? ClockText((total - sent) / rate).c_str() : "-");
-    line_ = text;
-  }
-  void Prompt(const std::string& text, bool answer) override {
-    line_ = text + (answer ? " yes" : " no");
-  }
-  void Outcome(const std::string& message, const std::string& reason, int exit_code,
-               double seconds) override {
-    outcome_ = message.empty() ? "Stopped." : message;
-    reason_ = reason;
-    exit_code_ = exit_code;
-    seconds_ = seconds;
-    line_ = outcome_;
-  }
-
-  const std::string& Line() const { return line_; }
-  const std::string& OutcomeText() const { return outcome_; }
-  const std::string& Reason() const { return reason_; }
-  int ExitCodeValue() const { return exit_code_; }
-  double Seconds() const { return seconds_; }
-  bool Ended() const { return exit_code_ >= 0; }
-  void EndWithoutOutcome(int exit_code) {
-    Outcome("The download process ended without an outcome.", "", exit_code, seconds_);
-  }
-
- private:
-  std::string line_ = "Starting";
-  std::string outcome_;
-  std::string reason_;
-  int exit_code_ = -1;
-  double seconds_ = 0;
-};
-
 struct Board {
   std::string port;
   std::unique_ptr<QProcess> process;
   BoardLine state;
   std::unique_ptr<BoardEvents> printer;  // the plain or JSON lines of this board
   std::ostringstream printed;            // what the printer wrote, until its lines are whole
+  std::ostringstream printedErrors;      // the same for its failures
   QByteArray unread;                     // the child's output, until its lines are whole
 };
 
@@ -82,39 +40,19 @@ QStringList ChildArguments(const std::vector<std::string>& args, const std::stri
       ++i;
       continue;
     }
-    if (arg == "--json" || arg == "--quiet" || arg == "--check") continue;
+    if (arg == "--json" || arg == "--quiet" || arg == "--check" || arg == "--no-check") continue;
     child << QString::fromStdString(arg);
     if (TakesValue(arg) && i + 1 < args.size()) child << QString::fromStdString(args[++i]);
   }
-  child << QStringLiteral("--port") << QString::fromStdString(port) << QStringLiteral("--json");
+  // The files were checked once, before any board started.
+  child << QStringLiteral("--port") << QString::fromStdString(port) << QStringLiteral("--json")
+        << QStringLiteral("--no-check");
   for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-    if (args[i] != "--log") continue;
-    std::string name = port;
-    for (char& c : name) {
-      if (c == '/' || c == '\\' || c == ':') c = '_';
+    if (args[i] == "--log") {
+      child << QStringLiteral("--log") << QString::fromStdString(BoardLogName(args[i + 1], port));
     }
-    child << QStringLiteral("--log") << QString::fromStdString(args[i + 1] + "." + name);
   }
   return child;
-}
-
-void Deliver(const QJsonObject& event, BoardEvents& to) {
-  const std::string kind = event.value("event").toString().toStdString();
-  const auto text = event.value("text").toString().toStdString();
-  if (kind == "phase") {
-    to.Phase(text);
-  } else if (kind == "progress") {
-    const double rate = event.value("lines_per_second").toDouble();
-    const auto sent = static_cast<std::int64_t>(event.value("sent").toDouble());
-    to.Progress(event.value("file").toString().toStdString(), sent,
-                static_cast<std::int64_t>(event.value("total").toDouble()),
-                rate > 0 ? sent / rate : 0);
-  } else if (kind == "prompt") {
-    to.Prompt(text, event.value("answer").toString() == "yes");
-  } else if (kind == "outcome") {
-    to.Outcome(text, event.value("reason").toString().toStdString(),
-               event.value("exit_code").toInt(), event.value("seconds").toDouble());
-  }
 }
 
 class ManyBoards {
@@ -125,8 +63,9 @@ class ManyBoards {
     for (const std::string& port : options.ports) {
       auto& board = boards_.emplace_back(std::make_unique<Board>());
       board->port = port;
-      if (style == ReportStyle::kPlain || style == ReportStyle::kJson) {
-        board->printer = MakeReporter(style, board->printed, port);
+      if (style == ReportStyle::kPlain || style == ReportStyle::kJson ||
+          style == ReportStyle::kJsonOutcome) {
+        board->printer = MakeReporter(style, board->printed, board->printedErrors, port);
       }
       board->process = std::make_unique<QProcess>();
       board->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -136,11 +75,19 @@ class ManyBoards {
       QObject::connect(b->process.get(), &QProcess::readyReadStandardOutput,
                        [this, b] { Read(*b); });
       QObject::connect(b->process.get(), &QProcess::finished,
-                       [this, b](int code, QProcess::ExitStatus) {
+                       [this, b](int code, QProcess::ExitStatus status) {
                          Read(*b);
-                         if (!b->state.Ended())
-                           b->state.EndWithoutOutcome(code == 0 ? ToInt(ExitCode::kOther) : code);
-                         if (++finished_ == boards_.size()) QCoreApplication::quit();
+                         Finished(*b, code, status);
+                       });
+      // A process that cannot start (no pipes or processes left) never finishes either.
+      QObject::connect(b->process.get(), &QProcess::errorOccurred,
+                       [this, b](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) return;
+                         End(*b, {"The download process could not be started.",
+                                  b->process->errorString().toStdString(),
+                                  ToInt(ExitCode::kOther),
+                                  0,
+                                  {}});
                        });
     }
   }
@@ -175,16 +122,51 @@ class ManyBoards {
     }
   }
 
-  // Plain lines get their board's port in front; JSON lines carry it already.
   void PrintLines(Board& board) {
-    std::string text = board.printed.str();
-    board.printed.str({});
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-      if (style_ == ReportStyle::kPlain) std::cout << '[' << board.port << "] ";
-      std::cout << line << '\n';
+    PrintLines(board, board.printed, std::cout);
+    PrintLines(board, board.printedErrors, std::cerr);
+  }
+  // A board's process that ended without its outcome gets one here: by the signal that
+  // ended it, or by its exit code.
+  void Finished(Board& board, int code, QProcess::ExitStatus status) {
+    if (board.state.Ended()) return Count();
+    if (status == QProcess::CrashExit) {
+      // After a crash Qt gives the signal's number as the exit code.
+      return End(board, {"The download process was ended by signal " + std::to_string(code) + ".",
+                         "",
+                         ToInt(ExitCode::kBoardKilled),
+                         0,
+                         {}});
     }
-    std::cout << std::flush;
+    End(board, {"The download process ended without an outcome.",
+                "",
+                code == 0 ? ToInt(ExitCode::kOther) : code,
+                0,
+                {}});
+  }
+
+  void End(Board& board, const BoardOutcome& outcome) {
+    board.state.Outcome(outcome);
+    if (board.printer) {
+      board.printer->Outcome(outcome);
+      PrintLines(board);
+    }
+    Count();
+  }
+
+  void Count() {
+    if (++finished_ == boards_.size()) QCoreApplication::quit();
+  }
+
+  // Plain lines get their board's port in front; JSON lines carry it already.
+  void PrintLines(const Board& board, std::ostringstream& printed, std::ostream& to) {
+    std::istringstream lines(printed.str());
+    printed.str({});
+    for (std::string line; std::getline(lines, line);) {
+      if (style_ == ReportStyle::kPlain) to << '[' << board.port << "] ";
+      to << line << '\n';
+    }
+    to << std::flush;
   }
 
   // Ctrl+C reaches every process of the terminal; SIGTERM only this one, so it is passed on.
@@ -211,19 +193,23 @@ class ManyBoards {
     for (const auto& board : boards_) {
       if (code == 0) code = board->state.ExitCodeValue();
     }
-    if (style_ == ReportStyle::kJson) {
+    if (style_ == ReportStyle::kJson || style_ == ReportStyle::kJsonOutcome) {
       std::cout << "{\"event\":\"summary\",\"exit_code\":" << code << "}\n" << std::flush;
       return static_cast<ExitCode>(code);
     }
+    // A failing board's row and reason go to standard error, as every failure does; on a
+    // terminal the table reads as one.
     std::printf("\n%-16s %-6s %8s  %s\n", "PORT", "EXIT", "TIME", "OUTCOME");
     for (const auto& board : boards_) {
-      std::printf("%-16s %-6d %6.1f s  %s\n", board->port.c_str(), board->state.ExitCodeValue(),
-                  board->state.Seconds(), board->state.OutcomeText().c_str());
+      FILE* to = board->state.ExitCodeValue() == 0 ? stdout : stderr;
+      std::fprintf(to, "%-16s %-6d %6.1f s  %s\n", board->port.c_str(),
+                   board->state.ExitCodeValue(), board->state.Seconds(),
+                   board->state.OutcomeText().c_str());
       if (!board->state.Reason().empty()) {
-        std::printf("%-16s %-6s %8s  Reason: %s\n", "", "", "", board->state.Reason().c_str());
+        std::fprintf(to, "%-16s %-6s %8s  Reason: %s\n", "", "", "", board->state.Reason().c_str());
       }
+      std::fflush(to);
     }
-    std::fflush(stdout);
     return static_cast<ExitCode>(code);
   }
 
@@ -236,14 +222,15 @@ class ManyBoards {
 
 }  // namespace
 
-ExitCode DownloadToManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
-                              ReportStyle style) {
+ExitCode DownloadToManyBoards(const DownloadOptions& options, ReportStyle style) {
   ResolveSettings(options);  // a bad settings file or character stops here, nothing sent
-  if (options.check && !FilesPassCheck(options)) {
-    std::cout << kCheckFailedMessage << '\n';
-    return ExitCode::kCheckFailed;
+  if (const ExitCode checked = CheckBeforeDownload(options); checked != ExitCode::kSuccess) {
+    std::cerr << kCheckFailedMessage << '\n';
+    if (options.json)
+      std::cout << "{\"event\":\"summary\",\"exit_code\":" << ToInt(checked) << "}\n";
+    return checked;
   }
-  return ManyBoards(args, options, style).Run();
+  return ManyBoards(options.args, options, style).Run();
 }
 
 }  // namespace tarnwick::cli

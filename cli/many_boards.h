@@ -11,10 +11,8 @@ namespace tarnwick::cli {
 
 // The same download to every --port at once, each board by a process of its own (so one
 // board failing, hanging or being unplugged cannot disturb the others), with a line of
-// progress per board and a table of outcomes at the end. `args` are the download command's
-// own arguments, as given. The exit code is kSuccess when every board succeeded, else the
-// code of the first failing board in the order given.
-ExitCode DownloadToManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
-                              ReportStyle style);
+// progress per board and a table of outcomes at the end. The exit code is kSuccess when every board
+// succeeded, else the code of the first failing board in the order given.
+ExitCode DownloadToManyBoards(const DownloadOptions& options, ReportStyle style);
 
 }  // namespace tarnwick::cli

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/json_reporter.h"
+#include "cli/phase_repeats.h"
+
 namespace tarnwick::cli {
 namespace {
 
@@ -23,23 +26,30 @@ std::string TimeLeft(std::int64_t sent, std::int64_t total, double seconds) {
   return rate > 0 ? ClockText((total - sent) / rate) : "-";
 }
 
-// The outcome as every human-readable style prints it: the window's message, the time, and
-// the reason of a failure on a line of its own.
-void PrintOutcome(std::ostream& out, const std::string& message, const std::string& reason,
-                  const std::string& time) {
-  out << (message.empty() ? "Stopped." : message) << time << '\n';
-  if (!reason.empty()) out << "Reason: " << reason << '\n';
-  out << std::flush;
+std::string RepeatedText(std::int64_t times) {
+  return "(repeated " + std::to_string(times) + (times == 1 ? " time)" : " times)");
+}
+
+// The outcome as every human-readable style prints it: the message, the time, the reason of
+// a failure on a line of its own and each line the download went on past. A failure goes to
+// standard error, so that a script's output holds no failure text and its errors all of it.
+void PrintOutcome(std::ostream& out, std::ostream& err, const BoardOutcome& outcome, bool timed) {
+  std::ostream& to = outcome.exitCode == 0 ? out : err;
+  to << (outcome.message.empty() ? "Stopped." : outcome.message)
+     << (timed ? " (" + Fixed(outcome.seconds, 1) + " s)" : "") << '\n';
+  if (!outcome.reason.empty()) to << "Reason: " << outcome.reason << '\n';
+  for (const ContinuedLine& line : outcome.continued) {
+    to << "Continued past line " << line.line << " of " << line.file << ": " << line.reason << '\n';
+  }
+  to << std::flush;
 }
 
 class TerminalReporter final : public BoardEvents {
  public:
-  explicit TerminalReporter(std::ostream& out) : out_(out) {}
+  TerminalReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
-  void Phase(const std::string& text) override {
-    EndBar();
-    out_ << text << '\n' << std::flush;
-  }
+  void Phase(const std::string& text) override { Line(text); }
+  void Repeated(const std::string&, std::int64_t times) override { Line(RepeatedText(times)); }
   void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                 double seconds) override {
     const int filled = total > 0 ? static_cast<int>(kBarWidth * sent / total) : kBarWidth;
@@ -49,32 +59,38 @@ class TerminalReporter final : public BoardEvents {
     bar_shown_ = true;
   }
   void Prompt(const std::string& text, bool answer) override {
-    EndBar();
-    out_ << text << (answer ? " yes" : " no") << '\n' << std::flush;
+    Line(text + (answer ? " yes" : " no"));
   }
-  void Outcome(const std::string& message, const std::string& reason, int,
-               double seconds) override {
+  void Outcome(const BoardOutcome& outcome) override {
     EndBar();
-    PrintOutcome(out_, message, reason, " (" + Fixed(seconds, 1) + " s)");
+    PrintOutcome(out_, err_, outcome, true);
   }
 
  private:
+  void Line(const std::string& text) {
+    EndBar();
+    out_ << text << '\n' << std::flush;
+  }
   void EndBar() {
-    if (bar_shown_) out_ << '\n';
+    if (bar_shown_) out_ << '\n' << std::flush;
     bar_shown_ = false;
   }
 
   std::ostream& out_;
+  std::ostream& err_;
   bool bar_shown_ = false;
 };
 
 class PlainReporter final : public BoardEvents {
  public:
-  explicit PlainReporter(std::ostream& out) : out_(out) {}
+  PlainReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
   void Phase(const std::string& text) override {
     out_ << text << '\n' << std::flush;
     last_tenth_ = -1;
+  }
+  void Repeated(const std::string&, std::int64_t times) override {
+    out_ << RepeatedText(times) << '\n' << std::flush;
   }
   void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                 double seconds) override {
@@ -88,103 +104,45 @@ class PlainReporter final : public BoardEvents {
   void Prompt(const std::string& text, bool answer) override {
     out_ << text << (answer ? " yes" : " no") << '\n' << std::flush;
   }
-  void Outcome(const std::string& message, const std::string& reason, int,
-               double seconds) override {
-    PrintOutcome(out_, message, reason, " (" + Fixed(seconds, 1) + " s)");
-  }
+  void Outcome(const BoardOutcome& outcome) override { PrintOutcome(out_, err_, outcome, true); }
 
  private:
   std::ostream& out_;
+  std::ostream& err_;
   int last_tenth_ = -1;
 };
 
 class QuietReporter final : public BoardEvents {
  public:
-  explicit QuietReporter(std::ostream& out) : out_(out) {}
+  QuietReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void Phase(const std::string&) override {}
+  void Repeated(const std::string&, std::int64_t) override {}
   void Progress(const std::string&, std::int64_t, std::int64_t, double) override {}
   void Prompt(const std::string&, bool) override {}
-  void Outcome(const std::string& message, const std::string& reason, int, double) override {
-    PrintOutcome(out_, message, reason, "");
-  }
+  void Outcome(const BoardOutcome& outcome) override { PrintOutcome(out_, err_, outcome, false); }
 
  private:
   std::ostream& out_;
+  std::ostream& err_;
 };
 
-class JsonReporter final : public BoardEvents {
- public:
-  JsonReporter(std::ostream& out, std::string port) : out_(out), port_(JsonString(port)) {}
-
-  void Phase(const std::string& text) override { Emit("phase", "\"text\":" + JsonString(text)); }
-  void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
-                double seconds) override {
-    const double rate = LinesPerSecond(sent, seconds);
-    Emit("progress",
-         "\"file\":" + JsonString(file) + ",\"sent\":" + std::to_string(sent) +
-             ",\"total\":" + std::to_string(total) + ",\"lines_per_second\":" + Fixed(rate, 1) +
-             ",\"seconds_left\":" + (rate > 0 ? Fixed((total - sent) / rate, 1) : "null"));
+std::unique_ptr<BoardEvents> PrinterFor(ReportStyle style, std::ostream& out, std::ostream& err,
+                                        const std::string& port) {
+  switch (style) {
+    case ReportStyle::kTerminal:
+      return std::make_unique<TerminalReporter>(out, err);
+    case ReportStyle::kPlain:
+      return std::make_unique<PlainReporter>(out, err);
+    case ReportStyle::kJson:
+    case ReportStyle::kJsonOutcome:
+      return MakeJsonReporter(out, port, style == ReportStyle::kJsonOutcome);
+    case ReportStyle::kQuiet:
+      break;
   }
-  void Prompt(const std::string& text, bool answer) override {
-    Emit("prompt",
-         "\"text\":" + JsonString(text) + ",\"answer\":" + (answer ? "\"yes\"" : "\"no\""));
-  }
-  void Outcome(const std::string& message, const std::string& reason, int exit_code,
-               double seconds) override {
-    Emit("outcome", "\"text\":" + JsonString(message) + ",\"reason\":" + JsonString(reason) +
-                        ",\"exit_code\":" + std::to_string(exit_code) +
-                        ",\"seconds\":" + Fixed(seconds, 3));
-  }
-
- private:
-  void Emit(const char* event, const std::string& fields) {
-    out_ << "{\"event\":\"" << event << "\",\"port\":" << port_ << ',' << fields << "}\n"
-         << std::flush;
-  }
-
-  std::ostream& out_;
-  std::string port_;
-};
-
-// The length of the UTF-8 sequence that starts at text[i], or 0 when none does.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  const std::size_t length = lead < 0xC2   ? 0
-                             : lead < 0xE0 ? 2
-                             : lead < 0xF0 ? 3
-                             : lead < 0xF5 ? 4
-                                           : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-  }
-  return length;
+  return std::make_unique<QuietReporter>(out, err);
 }
 
 }  // namespace
-
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte == '"' || byte == '\\') {
-      json += '\\';
-      json += text[i];
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      json += escaped;
-    } else if (byte < 0x80) {
-      json += text[i];
-    } else if (const std::size_t length = Utf8SequenceLength(text, i)) {
-      json.append(text, i, length);
-      i += length - 1;
-    } else {
-      json += "\\ufffd";
-    }
-  }
-  return json + '"';
-}
 
 std::string ClockText(double seconds) {
   const auto whole = static_cast<long>(std::lround(std::max(0.0, seconds)));
@@ -193,19 +151,9 @@ std::string ClockText(double seconds) {
   return text;
 }
 
-std::unique_ptr<BoardEvents> MakeReporter(ReportStyle style, std::ostream& out,
+std::unique_ptr<BoardEvents> MakeReporter(ReportStyle style, std::ostream& out, std::ostream& err,
                                           const std::string& port) {
-  switch (style) {
-    case ReportStyle::kTerminal:
-      return std::make_unique<TerminalReporter>(out);
-    case ReportStyle::kPlain:
-      return std::make_unique<PlainReporter>(out);
-    case ReportStyle::kJson:
-      return std::make_unique<JsonReporter>(out, port);
-    case ReportStyle::kQuiet:
-      break;
-  }
-  return std::make_unique<QuietReporter>(out);
+  return std::make_unique<PhaseRepeats>(PrinterFor(style, out, err, port));
 }
 
 }  // namespace tarnwick::cli

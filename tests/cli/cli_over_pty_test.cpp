@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -27,8 +31,8 @@ struct Finished {
 
 class Cli {
  public:
-  explicit Cli(const QStringList& args) {
-    process_.start(QStringLiteral(TARNWICK_CLI), args);
+  explicit Cli(const QStringList& args, const QString& program = QStringLiteral(TARNWICK_CLI)) {
+    process_.start(program, args);
     process_.waitForStarted(10000);
   }
   // Waits until standard output holds `text`; false after 20 s.
@@ -70,21 +74,37 @@ class CliOverPty : public ::testing::Test {
     std::ofstream(path.toStdString(), std::ios::binary) << text;
     return path;
   }
+  // A download to `target` at 115200 baud unless `more` gives a rate.
   static QStringList Download(const SimulatedTarget& target, const QStringList& more) {
-    return QStringList{"download", "--port", QString::fromStdString(target.Device()), "--baud",
-                       "115200"} +
-           more;
+    QStringList args{"download", "--port", QString::fromStdString(target.Device())};
+    if (!more.contains("--baud"))
+      args << "--baud"
+           << "115200";
+    return args + more;
+  }
+  std::string ReadFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   QTemporaryDir folder_;
 };
+
+bool AllJson(const std::string& out) {
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line.front() != '{' || line.back() != '}') return false;
+  }
+  return !out.empty();
+}
 
 struct Case {
   const char* name;
   QStringList target;
   QStringList options;  // besides the port and the rate
   int code;
-  std::vector<std::string> shown;
+  std::vector<std::string> shown;   // on standard output
+  std::vector<std::string> errors;  // on standard error
 };
 void PrintTo(const Case& c, std::ostream* out) {
   *out << c.name;
@@ -105,32 +125,55 @@ TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
   EXPECT_EQ(run.code, GetParam().code) << run.out << run.err;
   for (const std::string& text : GetParam().shown)
     EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
+  for (const std::string& text : GetParam().errors)
+    EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
+  // A failure's text goes to standard error; with --json, standard output is JSON alone.
+  if (options.contains("--json")) {
+    EXPECT_TRUE(AllJson(run.out)) << run.out;
+    EXPECT_EQ(run.err, "");
+  } else if (GetParam().code != 0) {
+    EXPECT_EQ(run.out.find("Reason:"), std::string::npos) << run.out;
+  }
 }
 
 // One case a row: the simulator's options, the command's, the exit code and what it shows.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     Case{"BothFiles", {}, {"--flash", "APP", "--eeprom", "EEP"}, 0,
-         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %"}},
+         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %"}, {}},
     Case{"ChecksumStop", {"--checksum-error-on-line", "3"},
-         {"--flash", "APP", "--on-error", "stop"}, 8,
-         {"Checksum error at line 3. Continue with download? no"}},
+         {"--flash", "APP", "--on-error", "stop"}, 3,
+         {"Checksum error at line 3. Continue with download? no"},
+         {"Checksum error at line 3. ("}},
     Case{"ChecksumContinue", {"--checksum-error-on-line", "3"},
          {"--flash", "APP", "--on-error", "continue"}, 3,
-         {"Checksum error at line 3. Continue with download? yes",
-          "Error encountered while downloading file."}},
-    Case{"PageErrorStop", {"--page-error-on-line", "2"}, {"--flash", "APP"}, 8,
-         {"Error writing to flash at line 2. Continue with download? no"}},
+         {"Checksum error at line 3. Continue with download? yes"},
+         {"Error encountered while downloading file.", "app.hex: checksum error\n"}},
+    Case{"ChecksumContinueJson", {"--checksum-error-on-line", "3", "--page-error-on-line", "5"},
+         {"--flash", "APP", "--on-error", "continue", "--json"}, 3,
+         {R"(app.hex","line":3,"reason":"checksum error"},{"file":")",
+          R"(app.hex","line":5,"reason":"flash write error"}])"}, {}},
+    Case{"PageErrorStop", {"--page-error-on-line", "2"}, {"--flash", "APP"}, 3,
+         {"Error writing to flash at line 2. Continue with download? no"},
+         {"Error writing to flash at line 2. ("}},
     Case{"PageErrorContinue", {"--page-error-on-line", "2"},
          {"--flash", "APP", "--on-error", "continue"}, 3,
-         {"Error writing to flash at line 2. Continue with download? yes"}},
-    Case{"SilentLineStop", {"--silent-on-line", "2"}, {"--flash", "APP", "--on-error", "stop"}, 8,
-         {"Did not receive a response after sending line 2. Continue with download? no"}},
+         {"Error writing to flash at line 2. Continue with download? yes"},
+         {"Continued past line 2 of "}},
+    Case{"SilentLineStop", {"--silent-on-line", "2"}, {"--flash", "APP", "--on-error", "stop"}, 4,
+         {"Did not receive a response after sending line 2. Continue with download? no"},
+         {"Did not receive a response after sending line 2. ("}},
+    Case{"JumpModeTimeout", {}, {"--flash", "APP", "--ready-char", "\\x21", "--timeout", "2"}, 4,
+         {"Main code responded.  Switching to bootloader.\nRequesting Ack from target "
+          "bootloader.  Try #2\n(repeated "},
+         {"No ready character \"!\" from the target within 2 s. ("}},
+    Case{"WaitModeTimeout", {}, {"--flash", "APP", "--wait", "--timeout=1"}, 4, {},
+         {"No active character \"^\" from the target within 1 s. ("}},
     Case{"EepromRefused", {"--version", "1.27"}, {"--eeprom", "EEP", "--json"}, 5,
          {R"("text":"Embedded Bootloader Version does not support EEPROM write.")",
-          R"("exit_code":5)"}},
-    Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7,
-         {"Error opening /nonexistent.hex."}}),
+          R"("exit_code":5)"}, {}},
+    Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7, {},
+         {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -145,20 +188,86 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   }
   const Finished run = RunCli(args);
   EXPECT_EQ(run.code, 4) << run.out;
-  // The table at the end: each port with its exit code, in the order given.
-  std::size_t at = run.out.find("PORT");
+  // The table at the end: each port with its exit code, a failing board's row on standard
+  // error.
   for (int i = 0; i < 4; ++i) {
-    at = run.out.find("\n" + targets[i]->Device() + " ", at);
-    ASSERT_NE(at, std::string::npos) << run.out;
-    std::istringstream row(run.out.substr(at + 1));
+    const std::string table = "\n" + (i == 2 ? run.err : run.out.substr(run.out.find("PORT")));
+    const std::size_t at = table.find("\n" + targets[i]->Device() + " ");
+    ASSERT_NE(at, std::string::npos) << table;
+    std::istringstream row(table.substr(at + 1));
     std::string device;
     int code = -1;
     row >> device >> code;
-    EXPECT_EQ(code, i == 2 ? 4 : 0) << run.out;
+    EXPECT_EQ(code, i == 2 ? 4 : 0) << table;
     EXPECT_EQ(targets[i]->Received().find(":00000001FF") != std::string::npos, i != 2);
   }
   EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
-  EXPECT_NE(run.out.find("No response from target bootloader."), std::string::npos);
+  EXPECT_NE(run.err.find("No response from target bootloader."), std::string::npos);
+}
+
+// The process id of the board process that serves `device`, 0 when there is none.
+pid_t BoardProcess(const std::string& device) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+    std::string args(std::istreambuf_iterator<char>(in), {});
+    std::replace(args.begin(), args.end(), '\0', ' ');
+    if (args.find("--no-check") != std::string::npos && args.find(device) != std::string::npos) {
+      return static_cast<pid_t>(std::stol(entry.path().filename().string()));
+    }
+  }
+  return 0;
+}
+
+// Outcome events of the boards, one a port, from the output of several boards with --json.
+std::vector<std::string> Outcomes(const std::string& out) {
+  std::vector<std::string> outcomes;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(R"({"event":"outcome")", 0) == 0) outcomes.push_back(line);
+  }
+  return outcomes;
+}
+
+TEST_F(CliOverPty, ABoardKilledByASignalHasAnOutcomeAndACodeOfItsOwn) {
+  SimulatedTarget good({});
+  SimulatedTarget silent({"--silent"});
+  ASSERT_TRUE(good.Started() && silent.Started());
+  Cli cli({"download", "--flash", HexFile("app.hex", 3), "--json", "--port",
+           QString::fromStdString(good.Device()), "--port",
+           QString::fromStdString(silent.Device())});
+  ASSERT_TRUE(cli.WaitFor(R"("port":")" + silent.Device() + R"(","text":"Requesting Ack)"));
+  const pid_t board = BoardProcess(silent.Device());
+  ASSERT_NE(board, 0);
+  ::kill(board, SIGSEGV);
+  const Finished run = cli.Wait();
+  EXPECT_EQ(run.code, 10) << run.out << run.err;
+  EXPECT_NE(run.out.find(R"("port":")" + silent.Device() +
+                         R"(","text":"The download process was ended by signal 11.","reason":"",)"
+                         R"("exit_code":10)"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(Outcomes(run.out).size(), 2u) << run.out;
+}
+
+// With too few file descriptors for their pipes, some boards' processes cannot start: each is
+// a board that has ended, and the run ends with the first failing board's code.
+TEST_F(CliOverPty, BoardsWhoseProcessCannotStartEndTheirOwnWay) {
+  const QStringList ports{"--port", folder_.filePath("a"), "--port", folder_.filePath("b"),
+                          "--port", folder_.filePath("c")};
+  const Finished run = Cli(QStringList{"-c", "ulimit -n 14; exec \"$0\" \"$@\"", TARNWICK_CLI,
+                                       "download", "--flash", HexFile("app.hex", 2), "--json"} +
+                               ports,
+                           "/bin/sh")
+                           .Wait();
+  const std::vector<std::string> outcomes = Outcomes(run.out);
+  ASSERT_EQ(outcomes.size(), 3u) << run.out << run.err;
+  EXPECT_NE(run.out.find("The download process could not be started."), std::string::npos)
+      << run.out;
+  for (const std::string& outcome : outcomes) {
+    if (outcome.find(folder_.filePath("a").toStdString()) == std::string::npos) continue;
+    EXPECT_NE(outcome.find(R"("exit_code":)" + std::to_string(run.code) + ","), std::string::npos)
+        << outcome;
+  }
 }
 
 TEST_F(CliOverPty, CtrlCStopsTheDownloadAtOnceInEachPhase) {
@@ -177,30 +286,78 @@ TEST_F(CliOverPty, CtrlCStopsTheDownloadAtOnceInEachPhase) {
   }
 }
 
-TEST_F(CliOverPty, ChecksFilesAndRefusesToSendAFaultyOne) {
+TEST_F(CliOverPty, CheckReportsFaultsOnStandardErrorOrAsJson) {
   const QString good = HexFile("app.hex", 3);
   const QString bad = TextFile("bad.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
-  EXPECT_EQ(RunCli({"check", good}).code, 0);
   const Finished check = RunCli({"check", good, bad});
   EXPECT_EQ(check.code, 9);
-  EXPECT_NE(check.out.find(bad.toStdString() + ":1: checksum is F3, should be F2"),
+  EXPECT_EQ(check.out, good.toStdString() + ": clean\n");
+  EXPECT_NE(check.err.find(bad.toStdString() + ":1: checksum is F3, should be F2"),
             std::string::npos);
+  const Finished summary = RunCli({"check", "--summary", good});
+  EXPECT_EQ(summary.out,
+            good.toStdString() + ": 4 records, 48 data bytes, addresses 0x0000-0x002F\n");
+  const Finished json = RunCli({"check", "--json", good, bad});
+  EXPECT_EQ(json.code, 9);
+  EXPECT_TRUE(AllJson(json.out)) << json.out;
+  EXPECT_EQ(json.err, "");
+  EXPECT_NE(json.out.find(R"("event":"check_fault","file":")" + bad.toStdString() +
+                          R"(","line":1,"text":"checksum is F3, should be F2")"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(
+      json.out.find(R"("passed":true,"records":4,"data_bytes":48,"ranges":[{"start":0,"end":47}])"),
+      std::string::npos)
+      << json.out;
+}
 
+TEST_F(CliOverPty, DownloadChecksItsFilesFirstUnlessToldNot) {
   SimulatedTarget target({});
   ASSERT_TRUE(target.Started());
-  EXPECT_EQ(RunCli(Download(target, {"--flash", bad, "--check"})).code, 9);
+  const QString bad = TextFile("bad.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
+  struct Refused {
+    QString file;
+    std::string fault;
+  };
+  for (const Refused& refused : std::vector<Refused>{
+           {bad, ":1: checksum is F3, should be F2"},
+           {TextFile("empty.hex", ""), ": empty: no records"},
+           {TextFile("nodata.hex", ":00000001FF\n"), ": no data records"},
+           {HexFile("long.hex", 32767), ": 32768 lines, more than the 32767 a download can send"},
+       }) {
+    SCOPED_TRACE(refused.fault);
+    const Finished run = RunCli(Download(target, {"--flash", refused.file}));
+    EXPECT_EQ(run.code, 9) << run.out << run.err;
+    EXPECT_NE(run.err.find(refused.file.toStdString() + refused.fault), std::string::npos)
+        << run.err;
+  }
+  const Finished json = RunCli(Download(target, {"--flash", bad, "--json"}));
+  EXPECT_TRUE(AllJson(json.out)) << json.out;
+  EXPECT_NE(json.out.find(R"("event":"check_fault")"), std::string::npos) << json.out;
   EXPECT_EQ(target.Received(), "");
+
+  RunCli(Download(target, {"--flash", bad, "--no-check", "--on-error", "stop"}));
+  EXPECT_NE(target.Received().find(":0400000001020304F3"), std::string::npos);
 }
 
 TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
   SimulatedTarget target({});
   ASSERT_TRUE(target.Started());
   const QString app = HexFile("app.hex", 2);
+  const std::string firmware = ReadFile(app);
   const QString port = QString::fromStdString(target.Device());
+  const QString settings = TextFile("tarnwick.txt", "");
+  const QString linked = folder_.filePath("linked.hex");
+  QFile::link(app, linked);
   const std::vector<QStringList> usages = {
       {"download", "--port", port, "--flash", app, "--colour"},
       {"download", "--port", port, "--flash"},
-      {"download", "--port", port, "--flash", app, "--baud", "12345"},
+      {"download", "--port", port, "--flash", app, "--baud", "0"},
+      {"download", "--port", port, "--flash", app, "--baud", "fast"},
+      {"download", "--port", port, "--flash", app, "--flash", app},
+      {"download", "--port", port, "--flash", app, "--ready-char", "?", "--ready-char=!"},
+      {"download", "--port", port, "--flash", app, "--json=yes"},
+      {"download", "--port", port, "--flash", app, "--", app},
       {"download", "--port", "ttyUSB0", "--flash", app},
       {"download", "--port", "com9", "--flash", app},
       {"download", "--port", port},
@@ -208,6 +365,14 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
       {"download", "--port", port, "--flash", app, "--settings", folder_.filePath("none.txt")},
       {"download", "--port", port, "--flash", app, "--settings",
        TextFile("short.txt", "0\r\n5\r\n")},
+      // A log over an input would empty it; two boards must not write one log.
+      {"download", "--port", port, "--flash", app, "--log", app},
+      {"download", "--port", port, "--flash", app, "--log", linked},
+      {"download", "--port", port, "--flash", app, "--log", folder_.filePath("no/../app.hex")},
+      {"download", "--port", port, "--eeprom", "new.eep", "--log", "./new.eep"},
+      {"download", "--port", port, "--flash", app, "--settings", settings, "--log", settings},
+      {"download", "--port", port, "--port", port, "--flash", app, "--log", "x.log"},
+      {"download", "--port", "/a/b", "--port", "/a_b", "--flash", app, "--log", "x.log"},
       {"frobnicate"},
   };
   for (const QStringList& args : usages) {
@@ -218,6 +383,38 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
   EXPECT_EQ(target.Received(), "");
+  EXPECT_EQ(ReadFile(app), firmware);
+}
+
+TEST_F(CliOverPty, TakesAnyRateEscapedCharactersAndEitherOptionForm) {
+  SimulatedTarget target({"--ready-char", "\\x21"});
+  ASSERT_TRUE(target.Started());
+  const QString log = folder_.filePath("bytes.log");
+  const Finished run = RunCli({"download", "--port=" + QString::fromStdString(target.Device()),
+                               "--flash=" + HexFile("app.hex", 2), "--baud", "250000",
+                               "--ready-char", "\\x21", "--log", log, "--quiet", "--json", "--"});
+  EXPECT_EQ(run.code, 0) << run.out << run.err;
+  EXPECT_NE(ReadFile(log).find(" = baud 250000\n"), std::string::npos) << ReadFile(log);
+  // --quiet with --json: the outcome's object alone.
+  EXPECT_EQ(run.out.rfind("{\"event\":\"outcome\"", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;
+}
+
+TEST_F(CliOverPty, HelpOfEachCommandAndFileProblemsByName) {
+  for (const QStringList& args : std::vector<QStringList>{
+           {"download", "--help"}, {"download", "--port", "com1", "-h"}, {"check", "--help"}}) {
+    const Finished run = RunCli(args);
+    EXPECT_EQ(run.code, 0) << args.join(' ').toStdString();
+    EXPECT_NE(run.out.find("Usage:"), std::string::npos);
+  }
+  const QString dashed = TextFile("-dashed.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
+  const Finished check =
+      RunCli({"check", "--", dashed, folder_.filePath("none.hex"), folder_.path()});
+  EXPECT_EQ(check.code, 7);
+  const std::string all = check.out + check.err;
+  EXPECT_NE(all.find(dashed.toStdString() + ": clean"), std::string::npos) << all;
+  EXPECT_NE(all.find("none.hex: missing"), std::string::npos) << all;
+  EXPECT_NE(all.find(folder_.path().toStdString() + ": not a regular file"), std::string::npos);
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ struct RecordedEvents final : cli::BoardEvents {
     if (on_progress) on_progress(sent, total);
   }
   void Prompt(const std::string& text, bool) override { questions.push_back(text); }
-  void Outcome(const std::string&, const std::string&, int, double) override {}
+  void Repeated(const std::string&, std::int64_t) override {}
+  void Outcome(const cli::BoardOutcome&) override {}
 
   // The version the download showed, or empty.
   std::string Version() const {

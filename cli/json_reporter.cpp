@@ -1,0 +1,120 @@
+#include "cli/json_reporter.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "cli/reporters.h"
+
+namespace tarnwick::cli {
+namespace {
+
+std::string Fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string ContinuedJson(const std::vector<ContinuedLine>& continued) {
+  std::string json = "[";
+  for (const ContinuedLine& line : continued) {
+    json += std::string(json.size() > 1 ? "," : "") + "{\"file\":" + JsonString(line.file) +
+            ",\"line\":" + std::to_string(line.line) + ",\"reason\":" + JsonString(line.reason) +
+            "}";
+  }
+  return json + "]";
+}
+
+class JsonReporter final : public BoardEvents {
+ public:
+  JsonReporter(std::ostream& out, std::string port, bool outcomeOnly)
+      : out_(out), port_(JsonString(port)), outcome_only_(outcomeOnly) {}
+
+  void Phase(const std::string& text) override { Emit("phase", "\"text\":" + JsonString(text)); }
+  void Repeated(const std::string& text, std::int64_t times) override {
+    Emit("repeated", "\"text\":" + JsonString(text) + ",\"times\":" + std::to_string(times));
+  }
+  void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
+                double seconds) override {
+    const double rate = seconds > 0 ? sent / seconds : 0.0;
+    Emit("progress",
+         "\"file\":" + JsonString(file) + ",\"sent\":" + std::to_string(sent) +
+             ",\"total\":" + std::to_string(total) + ",\"lines_per_second\":" + Fixed(rate, 1) +
+             ",\"seconds_left\":" + (rate > 0 ? Fixed((total - sent) / rate, 1) : "null"));
+  }
+  void Prompt(const std::string& text, bool answer) override {
+    Emit("prompt",
+         "\"text\":" + JsonString(text) + ",\"answer\":" + (answer ? "\"yes\"" : "\"no\""));
+  }
+  void Outcome(const BoardOutcome& outcome) override {
+    Emit("outcome",
+         "\"text\":" + JsonString(outcome.message) + ",\"reason\":" + JsonString(outcome.reason) +
+             ",\"exit_code\":" + std::to_string(outcome.exitCode) + ",\"seconds\":" +
+             Fixed(outcome.seconds, 3) + ",\"continued\":" + ContinuedJson(outcome.continued));
+  }
+
+ private:
+  void Emit(const char* event, const std::string& fields) {
+    if (outcome_only_ && std::string_view(event) != "outcome") return;
+    out_ << "{\"event\":\"" << event << "\",\"port\":" << port_ << ',' << fields << "}\n"
+         << std::flush;
+  }
+
+  std::ostream& out_;
+  std::string port_;
+  bool outcome_only_;
+};
+
+// The length of the UTF-8 sequence that starts at text[i], or 0 when none does. Overlong
+// forms, surrogates and code points above U+10FFFF are no UTF-8: a JSON reader would refuse
+// the whole line for them.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const std::size_t length = lead < 0xC2   ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+  if (length == 0 || i + length > text.size()) return 0;
+  // The second byte's range is narrower after the leads that could start an overlong form
+  // (E0, F0), a surrogate (ED) or a code point past U+10FFFF (F4).
+  const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+  const auto second = static_cast<unsigned char>(text[i + 1]);
+  if (second < low || second > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte == '"' || byte == '\\') {
+      json += '\\';
+      json += text[i];
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      json += escaped;
+    } else if (byte < 0x80) {
+      json += text[i];
+    } else if (const std::size_t length = Utf8SequenceLength(text, i)) {
+      json.append(text, i, length);
+      i += length - 1;
+    } else {
+      json += "\\ufffd";
+    }
+  }
+  return json + '"';
+}
+
+std::unique_ptr<BoardEvents> MakeJsonReporter(std::ostream& out, const std::string& port,
+                                              bool outcomeOnly) {
+  return std::make_unique<JsonReporter>(out, port, outcomeOnly);
+}
+
+}  // namespace tarnwick::cli

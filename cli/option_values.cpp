@@ -1,0 +1,74 @@
+#include "cli/option_values.h"
+
+#include <charconv>
+#include <limits>
+#include <optional>
+
+namespace tarnwick::cli {
+namespace {
+
+std::optional<long long> WholeNumber(const std::string& text) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return {};
+  return value;
+}
+
+std::optional<int> HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::int32_t BaudRateOf(const std::string& text) {
+  const auto rate = WholeNumber(text);
+  if (!rate || *rate <= 0 || *rate > std::numeric_limits<std::int32_t>::max()) {
+    throw UsageError("--baud " + text + ": give a positive whole rate, such as 115200");
+  }
+  return static_cast<std::int32_t>(*rate);
+}
+
+int TimeoutOf(const std::string& text) {
+  const auto seconds = WholeNumber(text);
+  if (!seconds || *seconds < 0 || *seconds > 1'000'000) {
+    throw UsageError("--timeout " + text + ": give whole seconds, 0 for no limit");
+  }
+  return static_cast<int>(*seconds);
+}
+
+OnError OnErrorOf(const std::string& text) {
+  if (text == "ask") return OnError::kAsk;
+  if (text == "stop") return OnError::kStop;
+  if (text == "continue") return OnError::kContinue;
+  throw UsageError("--on-error " + text + ": must be ask, stop or continue");
+}
+
+// target-sim's own unescaping gives bytes, but settings are UTF-8 text: a typed "é" must stay
+// one character, while "\xE9" is the byte E9. Hence this small conversion of its own.
+std::string UnescapedCharacters(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto high = i + 3 < text.size() && text[i] == '\\' && text[i + 1] == 'x'
+                          ? HexValue(text[i + 2])
+                          : std::nullopt;
+    const auto low = high ? HexValue(text[i + 3]) : std::nullopt;
+    if (!low) {
+      out += text[i];
+      continue;
+    }
+    const int code = *high * 16 + *low;
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    i += 3;
+  }
+  return out;
+}
+
+}  // namespace tarnwick::cli

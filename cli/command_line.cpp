@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "cli/option_values.h"
-#include "cli/protocol_options.h"
+#include "core/settings/protocol_settings.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -26,9 +26,9 @@ bool IsDevicePath(const std::string& port) {
   return false;
 }
 
-const ProtocolOption* ProtocolOptionNamed(const std::string& name) {
-  for (const ProtocolOption& protocol : kProtocolOptions) {
-    if (name == protocol.name) return &protocol;
+const ProtocolSetting* ProtocolOptionNamed(const std::string& name) {
+  for (const ProtocolSetting& protocol : kProtocolSettings) {
+    if (name == protocol.option) return &protocol;
   }
   return nullptr;
 }

@@ -1,6 +1,32 @@
 #include "cli/command_line.h"
+#include "core/settings/protocol_settings.h"
 
 namespace tarnwick::cli {
+namespace {
+
+// Each protocol setting's option with its default, wrapped to the help's width.
+std::string ProtocolOptionsHelp() {
+  constexpr std::size_t kWidth = 92;
+  const std::string indent(22, ' ');
+  std::string help = "  protocol options    ";
+  std::size_t column = help.size();
+  for (const ProtocolSetting& setting : kProtocolSettings) {
+    const std::string item =
+        std::string(setting.option) + " (" + DownloadSettings{}.*setting.field + ")";
+    if (column + item.size() + 1 > kWidth) {
+      help += "\n" + indent;
+      column = indent.size();
+    } else if (column > indent.size()) {
+      help += ' ';
+      ++column;
+    }
+    help += item;
+    column += item.size();
+  }
+  return help + ";\n" + indent + "\\xHH gives any byte: --ready-char '\\x3F' is \"?\"\n";
+}
+
+}  // namespace
 
 std::string HelpText() {
   return R"(Usage:
@@ -38,11 +64,8 @@ download
                       several ports, FILE.PORT for each); it may not name an input file
   --json              one JSON object per line and event, for build servers
   --quiet             print the outcome only (with --json: the outcome event only)
-  protocol options    --jump-command ($) --active-char (^) --start-sequence (@&$)
-                      --ready-char (?) --eeprom-command (*) --line-ok (~) --page-error (%)
-                      --checksum-error (-) --file-errors (#) --file-ok (@);
-                      \xHH gives any byte: --ready-char '\x3F' is "?"
-
+)" + ProtocolOptionsHelp() +
+         R"(
 ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
 check   checks Intel HEX files as a bootloader meets them (record types 00 to 05, lengths,
         checksums, one end-of-file record last, data records present, at most 32,767 lines)

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <utility>
 
 #include "cli/hex_lines.h"
+#include "core/hex/intel_hex.h"
 
 namespace tarnwick {
 namespace {
@@ -13,24 +16,8 @@ namespace {
 // A download counts the lines of a file in 16 bits.
 constexpr std::int64_t kMaxLines = 32767;
 
-enum RecordType : int {
-  kData = 0,
-  kEndOfFile = 1,
-  kSegmentAddress = 2,
-  kSegmentStart = 3,
-  kLinearAddress = 4,
-  kLinearStart = 5,
-};
-
 std::string DataBytes(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " data byte" : " data bytes");
-}
-
-std::optional<int> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return std::nullopt;
 }
 
 std::string Hex2(int value) {
@@ -44,13 +31,6 @@ std::string Shown(char c) {
   const auto byte = static_cast<unsigned char>(c);
   if (byte >= 0x20 && byte < 0x7F) return std::string("'") + c + "'";
   return "byte 0x" + Hex2(byte);
-}
-
-// The data length that a record of `type` must have, when the type fixes one.
-std::optional<std::size_t> FixedLength(int type) {
-  if (type == kSegmentAddress || type == kLinearAddress) return 2;
-  if (type == kSegmentStart || type == kLinearStart) return 4;
-  return std::nullopt;
 }
 
 class HexChecker {
@@ -72,7 +52,7 @@ class HexChecker {
       return Fault(number, std::to_string(length) + " characters, longer than any record (" +
                                std::to_string(kLongestRecord) + ")");
     }
-    std::vector<int> bytes;
+    std::vector<std::uint8_t> bytes;
     if (!Decode(number, text.substr(1), bytes)) return;
     if (bytes.size() < 5) {
       return Fault(number, "too short for a record (" + std::to_string(bytes.size()) + " bytes)");
@@ -96,39 +76,37 @@ class HexChecker {
   }
 
  private:
-  void Record(std::int64_t number, const std::vector<int>& bytes) {
+  void Record(std::int64_t number, const std::vector<std::uint8_t>& bytes) {
     ++summary_.records;
     const std::size_t data_length = bytes.size() - 5;
     if (static_cast<std::size_t>(bytes[0]) != data_length) {
       return Fault(number, "length field says " + DataBytes(bytes[0]) + ", the record holds " +
                                std::to_string(data_length));
     }
-    int sum = 0;
-    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
-    const int expected = (0x100 - (sum & 0xFF)) & 0xFF;
+    const std::uint8_t expected = RecordChecksum(std::span(bytes).first(bytes.size() - 1));
     if (bytes.back() != expected) {
       Fault(number, "checksum is " + Hex2(bytes.back()) + ", should be " + Hex2(expected));
     }
-    const int type = bytes[3];
+    const std::uint8_t type = bytes[3];
     const std::uint32_t address = static_cast<std::uint32_t>(bytes[1] << 8 | bytes[2]);
-    if (type > kLinearStart) {
+    if (type > kLinearStartRecord) {
       return Fault(number, "record type " + Hex2(type) + " is none of 00 to 05");
     }
-    if (const auto fixed = FixedLength(type); fixed && data_length != *fixed) {
+    if (const auto fixed = FixedDataLength(type); fixed && data_length != *fixed) {
       return Fault(number, "a type " + Hex2(type) + " record must hold " + DataBytes(*fixed) +
                                ", this one holds " + std::to_string(data_length));
     }
     // Type 02 and 04 records hold two bytes: the base of the addresses that follow.
     const auto base = [&] { return static_cast<std::uint32_t>(bytes[4] << 8 | bytes[5]); };
-    if (type == kData) {
+    if (type == kDataRecord) {
       ++data_records_;
       summary_.dataBytes += static_cast<std::int64_t>(data_length);
       if (data_length > 0) AddRange(base_ + address, static_cast<std::uint32_t>(data_length));
-    } else if (type == kSegmentAddress) {
+    } else if (type == kSegmentAddressRecord) {
       base_ = base() << 4;
-    } else if (type == kLinearAddress) {
+    } else if (type == kLinearAddressRecord) {
       base_ = base() << 16;
-    } else if (type == kEndOfFile) {
+    } else if (type == kEndOfFileRecord) {
       EndOfFile(number, address, data_length);
     }
   }
@@ -143,21 +121,18 @@ class HexChecker {
     if (end_seen_at_ == 0) end_seen_at_ = number;
   }
 
-  bool Decode(std::int64_t number, std::string_view digits, std::vector<int>& bytes) {
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-      if (!HexDigit(digits[i])) {
-        Fault(number,
-              Shown(digits[i]) + " at column " + std::to_string(i + 2) + " is not a hex digit");
-        return false;
-      }
+  bool Decode(std::int64_t number, std::string_view digits, std::vector<std::uint8_t>& bytes) {
+    DecodedDigits decoded = DecodeHexDigits(digits);
+    if (decoded.bad != std::string_view::npos) {
+      Fault(number, Shown(digits[decoded.bad]) + " at column " + std::to_string(decoded.bad + 2) +
+                        " is not a hex digit");
+      return false;
     }
-    if (digits.size() % 2 != 0) {
+    if (decoded.odd) {
       Fault(number, "odd number of hex digits (" + std::to_string(digits.size()) + ")");
       return false;
     }
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-      bytes.push_back(*HexDigit(digits[i]) * 16 + *HexDigit(digits[i + 1]));
-    }
+    bytes = std::move(decoded.bytes);
     return true;
   }
 

@@ -1,33 +1,21 @@
 #include <filesystem>
-#include <fstream>
 
 #include "cli/command_line.h"
 #include "cli/input_files.h"
-#include "cli/protocol_options.h"
 #include "core/download/line_bytes.h"
 #include "core/download/serial_link.h"
-#include "core/settings/settings_file.h"
+#include "core/settings/protocol_settings.h"
+#include "core/settings/settings_loader.h"
 
 namespace tarnwick::cli {
 namespace {
 
-// A settings file larger than this is no settings file (sixteen values of at most 1 MiB).
-constexpr std::uintmax_t kMaxSettingsFileBytes = 17u << 20;
-
 DownloadSettings ReadSettingsFile(const std::string& path) {
   if (const auto problem = FileProblem(path))
     throw UsageError("--settings " + path + ": " + *problem);
-  std::error_code error;
-  const std::filesystem::path file(path);
-  if (std::filesystem::file_size(file, error) > kMaxSettingsFileBytes) {
-    throw UsageError("--settings " + path + ": too large for a settings file");
-  }
-  std::ifstream in(file, std::ios::binary);
-  const auto settings = ReadSettings(in);
-  if (!settings)
-    throw UsageError("--settings " + path +
-                     ": not a valid settings file (sixteen values expected)");
-  return *settings;
+  LoadedSettings loaded = LoadSettingsFromFile(std::filesystem::path(path));
+  if (!loaded.settings) throw UsageError("--settings " + path + ": " + loaded.failure);
+  return *loaded.settings;
 }
 
 // The window's rate that stands for an explicit one in the settings: the rate itself when it is
@@ -48,13 +36,9 @@ DownloadSettings ResolveSettings(const DownloadOptions& options) {
       options.settingsFile ? ReadSettingsFile(*options.settingsFile) : DownloadSettings{};
   if (options.baudRate) settings.BaudIndex = NearestListedRate(*options.baudRate);
   for (const auto& [field, text] : options.protocol) settings.*field = text;
-  for (const ProtocolOption& protocol : kProtocolOptions) {
-    try {
-      LineBytes(settings.*protocol.field);
-    } catch (const UnsendableCharacter&) {
-      throw UsageError(std::string(protocol.name) + " \"" + settings.*protocol.field +
-                       "\": holds a character that cannot be sent as one byte");
-    }
+  if (const ProtocolSetting* const unsendable = FirstUnsendableSetting(settings)) {
+    throw UsageError(std::string(unsendable->option) + " \"" + settings.*unsendable->field +
+                     "\": holds a character that cannot be sent as one byte");
   }
   settings.FlashSelected = options.flash ? 1 : 0;
   settings.FlashFile = options.flash.value_or(std::string());

@@ -1,31 +1,30 @@
 #include "ui/settings_file_io.h"
 
-#include <algorithm>
+#include <filesystem>
 #include <sstream>
+#include <utility>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include "core/settings/settings_file.h"
+#include "core/settings/settings_loader.h"
 
 namespace tarnwick {
 namespace {
 
-constexpr qint64 kMaxBytes = static_cast<qint64>(kMaxSettingsFileBytes);
+// The path as the system names the file, whatever characters it holds.
+std::filesystem::path NativePath(const QString& path) {
+#ifdef _WIN32
+  return path.toStdWString();
+#else
+  return QFile::encodeName(path).toStdString();
+#endif
+}
 
 bool Fail(QString* failure, const QString& why) {
   if (failure != nullptr) *failure = why;
   return false;
-}
-
-std::nullopt_t NotLoaded(QString* failure, const QString& why) {
-  Fail(failure, why);
-  return std::nullopt;
-}
-
-QString TooLarge() {
-  return QStringLiteral("larger than the %1 bytes that sixteen values can take").arg(kMaxBytes);
 }
 
 // Makes the new file take the old one's place, or leaves the old one as it was.
@@ -43,22 +42,9 @@ bool Commit(QSaveFile& file, QString* failure) {
 }  // namespace
 
 std::optional<DownloadSettings> LoadSettingsFile(const QString& path, QString* failure) {
-  const QFileInfo info(path);
-  // A folder, a pipe or a device is no settings file, and reading one could block or never end.
-  if (info.exists() && !info.isFile())
-    return NotLoaded(failure, QStringLiteral("not a plain file"));
-  // A file chosen by mistake may be gigabytes long: refused before anything is read.
-  if (info.size() > kMaxBytes) return NotLoaded(failure, TooLarge());
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return NotLoaded(failure, file.errorString());
-  // One byte more than allowed tells a file that has grown since it was measured.
-  const QByteArray bytes = file.read(std::min(info.size(), kMaxBytes) + 1);
-  if (file.error() != QFileDevice::NoError) return NotLoaded(failure, file.errorString());
-  if (bytes.size() > kMaxBytes) return NotLoaded(failure, TooLarge());
-  std::istringstream in(bytes.toStdString());
-  auto settings = ReadSettings(in);
-  if (!settings) return NotLoaded(failure, QStringLiteral("it does not hold sixteen valid values"));
-  return settings;
+  LoadedSettings loaded = LoadSettingsFromFile(NativePath(path));
+  if (!loaded.settings && failure != nullptr) *failure = QString::fromStdString(loaded.failure);
+  return std::move(loaded.settings);
 }
 
 bool SaveSettingsFile(const QString& path, const DownloadSettings& settings, QString* failure) {

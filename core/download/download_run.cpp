@@ -82,10 +82,11 @@ bool DownloadRun::SelectionPasses() {
 // Each protocol character goes to the line as one byte. A setting that holds a character
 // without such a byte (one from a settings file) refuses the download before anything is sent.
 bool DownloadRun::ProtocolSettingsSendable() {
-  const std::optional<std::string> label = FirstUnsendableSetting(view_.CurrentSettings());
-  if (!label) return true;
+  const ProtocolSetting* const unsendable = FirstUnsendableSetting(view_.CurrentSettings());
+  if (unsendable == nullptr) return true;
   result_ = DownloadResult::kUnsendableSetting;
-  view_.ShowMessage("The " + *label + " setting holds a character that cannot be sent as one byte.",
+  view_.ShowMessage("The " + std::string(unsendable->label) +
+                        " setting holds a character that cannot be sent as one byte.",
                     MessageIcon::None);
   return false;
 }

@@ -1,7 +1,6 @@
 #include "core/download/line_bytes.h"
 
 #include <array>
-#include <utility>
 
 namespace tarnwick {
 
@@ -55,28 +54,15 @@ std::string LineBytes(std::string_view utf8) {
   return bytes;
 }
 
-std::optional<std::string> FirstUnsendableSetting(const DownloadSettings& settings) {
-  // In the order the window shows them.
-  const std::pair<const std::string*, const char*> labelled[] = {
-      {&settings.JumpCommand, "Jump to Bootloader Command"},
-      {&settings.ActiveCharacter, "Bootloader Active Character"},
-      {&settings.StartSequence, "Start Download Sequence"},
-      {&settings.ReadyCharacter, "Bootloader Ready"},
-      {&settings.EepromWriteCommand, "EEPROM Write"},
-      {&settings.LineCompleteCharacter, "Line Complete Character"},
-      {&settings.PageErrorCharacter, "Page Error Character"},
-      {&settings.ChecksumErrorCharacter, "Checksum Error Character"},
-      {&settings.FileErrorsCharacter, "File Complete with Errors Character"},
-      {&settings.FileOkCharacter, "File Complete, No Errors Character"},
-  };
-  for (const auto& [value, label] : labelled) {
+const ProtocolSetting* FirstUnsendableSetting(const DownloadSettings& settings) {
+  for (const ProtocolSetting& setting : kProtocolSettings) {
     try {
-      LineBytes(*value);
+      LineBytes(settings.*setting.field);
     } catch (const UnsendableCharacter&) {
-      return label;
+      return &setting;
     }
   }
-  return std::nullopt;
+  return nullptr;
 }
 
 }  // namespace tarnwick

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/settings/download_settings.h"
+#include "core/settings/protocol_settings.h"
 
 namespace tarnwick {
 
@@ -21,8 +22,8 @@ class UnsendableCharacter : public std::runtime_error {
 // out as some other byte.
 std::string LineBytes(std::string_view utf8);
 
-// The label that the window shows for the first of the ten protocol settings that cannot go
-// to the line, without its colon; none when all ten can.
-std::optional<std::string> FirstUnsendableSetting(const DownloadSettings& settings);
+// The first of the ten protocol settings, in the window's order, that cannot go to the line;
+// nullptr when all ten can.
+const ProtocolSetting* FirstUnsendableSetting(const DownloadSettings& settings);
 
 }  // namespace tarnwick

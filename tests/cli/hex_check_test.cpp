@@ -144,7 +144,6 @@ TEST(HexLines, HoldsNoMoreOfAHugeLineThanARecordCanReach) {
 // Files as toolchains write them: avr-gcc's 16-byte records (type 02 past 64 KiB) and its
 // EEPROM image, objcopy's 32-byte records with type 04 and 05.
 TEST(HexCheck, PassesToolchainFilesAndSummarisesThem) {
-  using sim::MakeHexRecord;
   const std::vector<std::uint8_t> d16(16, 0xAB), d32(32, 0xCD);
   const std::vector<std::uint8_t> seg{0x10, 0x00}, lin{0x08, 0x00}, start{0x08, 0x00, 0x01, 0x31};
   const std::string avr = MakeHexRecord(0, 0x0000, d16) + "\r\n" + MakeHexRecord(0, 0x0010, d16) +

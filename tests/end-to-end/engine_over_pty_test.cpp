@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/download/serial_link.h"
 #include "tests/support/pty_download.h"
 #include "tests/support/simulated_target.h"
 #include "tools/target-sim/hex_records.h"
@@ -137,10 +138,9 @@ void PrintTo(const PacedCase& c, std::ostream* out) {
 class PacedHandshake : public ::testing::TestWithParam<PacedCase> {};
 
 TEST_P(PacedHandshake, SendsARequestOnlyWhenTheLastWentUnanswered) {
-  static constexpr int kRates[] = {1200,  2400,  4800,  9600,  14400,
-                                   19200, 38400, 56000, 57600, 115200};
   const PacedCase& c = GetParam();
-  SimulatedTarget target(QStringList{"--pace", QString::number(kRates[c.baud_index])} + c.options);
+  SimulatedTarget target(QStringList{"--pace", QString::number(*BaudRateForIndex(c.baud_index))} +
+                         c.options);
   ASSERT_TRUE(target.Started());
   QTemporaryDir folder;
   const std::vector<std::string> records = sim::MakeHexRecords(5);

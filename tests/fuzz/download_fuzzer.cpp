@@ -31,6 +31,7 @@
 #include <set>
 
 #include "core/download/downloader.h"
+#include "core/settings/protocol_settings.h"
 #include "tests/core/download/event_log.h"
 #include "tests/core/download/fake_clock.h"
 #include "tests/core/download/fake_target.h"
@@ -68,13 +69,8 @@ std::string SettingText(Reader& in) {
   return text;
 }
 
-std::string& ProtocolSetting(DownloadSettings& s, std::uint8_t which) {
-  std::string* const fields[] = {&s.JumpCommand,         &s.ActiveCharacter,
-                                 &s.StartSequence,       &s.ReadyCharacter,
-                                 &s.EepromWriteCommand,  &s.LineCompleteCharacter,
-                                 &s.PageErrorCharacter,  &s.ChecksumErrorCharacter,
-                                 &s.FileErrorsCharacter, &s.FileOkCharacter};
-  return *fields[which % std::size(fields)];
+std::string& ProtocolText(DownloadSettings& s, std::uint8_t which) {
+  return s.*kProtocolSettings[which % kProtocolSettings.size()].field;
 }
 
 // The lines that a download sends from a file, as the file reader splits them.
@@ -125,7 +121,7 @@ class FuzzedDownload {
     s.PortIndex = static_cast<std::int16_t>(in_.Byte() % 12 - 1);
     s.BaudIndex = static_cast<std::int16_t>(in_.Byte() % 12 - 1);
     for (std::uint8_t which = 0; which < 10 && (flags & 0x20); ++which) {
-      ProtocolSetting(s, which) = SettingText(in_);
+      ProtocolText(s, which) = SettingText(in_);
     }
     if (flags & 0x40) target_.Fail("open");
     if (flags & 0x80) {
@@ -222,7 +218,7 @@ class FuzzedDownload {
     if (kind == 1) window_.settings = DownloadSettings{};  // Default All Settings
     if (kind == 2) {  // Open of a settings file that differs in one protocol setting
       const std::uint8_t which = in_.Byte();
-      ProtocolSetting(window_.settings, which) = SettingText(in_);
+      ProtocolText(window_.settings, which) = SettingText(in_);
     }
     // The about window, open for a while: the download halts meanwhile.
     if (kind == 3) clock_.now_ms += in_.Byte() * 100;

@@ -6,9 +6,11 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/settings/download_settings.h"
 #include "core/settings/field_reader.h"
+#include "core/settings/protocol_settings.h"
 #include "core/settings/settings_file.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -40,10 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(s.BaudIndex >= -1 && s.BaudIndex <= 9, "BaudIndex %d", s.BaudIndex);
   FUZZ_CHECK(s.EepromSelected >= 0 && s.EepromSelected <= 2, "EepromSelected %d", s.EepromSelected);
   FUZZ_CHECK(s.FlashSelected >= 0 && s.FlashSelected <= 2, "FlashSelected %d", s.FlashSelected);
-  for (const std::string* text :
-       {&s.FlashFile, &s.StartSequence, &s.ReadyCharacter, &s.JumpCommand, &s.ActiveCharacter,
-        &s.LineCompleteCharacter, &s.PageErrorCharacter, &s.FileErrorsCharacter, &s.FileOkCharacter,
-        &s.ChecksumErrorCharacter, &s.EepromFile, &s.EepromWriteCommand}) {
+  std::vector<const std::string*> texts = {&s.FlashFile, &s.EepromFile};
+  for (const tarnwick::ProtocolSetting& setting : tarnwick::kProtocolSettings) {
+    texts.push_back(&(s.*setting.field));
+  }
+  for (const std::string* text : texts) {
     FUZZ_CHECK(text->find_first_of("\r\n") == std::string::npos &&
                    text->size() <= tarnwick::FieldReader::kMaxFieldBytes,
                "a text value of %zu bytes holds a line end or is too long", text->size());

@@ -12,6 +12,7 @@
 #include "core/download/clock.h"
 #include "core/download/serial_port.h"
 #include "core/settings/settings_file.h"
+#include "tools/target-sim/hex_records.h"
 #include "ui/file_chooser.h"
 #include "ui/form1.h"
 #include "ui/message_boxes.h"
@@ -152,11 +153,10 @@ class Form1Harness {
   // A small Intel HEX file of `records` data records and the end record; returns its path.
   QString WriteHexFile(const QString& name, int records) const {
     QByteArray text;
-    for (int i = 0; i < records; ++i) {
-      text += ":10" + QByteArray::number(i * 16, 16).rightJustified(4, '0').toUpper() +
-              "000102030405060708090A0B0C0D0E0F00\r\n";
+    for (const std::string& record : sim::MakeHexRecords(records)) {
+      text += QByteArray::fromStdString(record) + "\r\n";
     }
-    WriteFile(PathIn(name), text + ":00000001FF\r\n");
+    WriteFile(PathIn(name), text);
     return PathIn(name);
   }
   static void WriteSettingsFile(const QString& path, const DownloadSettings& settings) {

@@ -5,9 +5,8 @@
 namespace tarnwick::sim {
 namespace {
 
-// ':' LL AAAA TT, then the data, then CC.
+// ':' LL: the length field ends here.
 constexpr std::size_t kLengthFieldEnd = 3;
-constexpr std::size_t kFixedCharacters = 1 + 2 + 4 + 2 + 2;
 
 std::uint8_t HexByteAt(const std::string& text, std::size_t pos) {
   return static_cast<std::uint8_t>((*HexDigitValue(text[pos]) << 4) |
@@ -30,7 +29,7 @@ HexRecordAssembler::Step HexRecordAssembler::Feed(char c) {
   }
   text_ += c;
   if (text_.size() == kLengthFieldEnd) {
-    expectedLength_ = kFixedCharacters + 2 * std::size_t{HexByteAt(text_, 1)};
+    expectedLength_ = kRecordOverhead + 2 * std::size_t{HexByteAt(text_, 1)};
   }
   if (expectedLength_ != 0 && text_.size() == expectedLength_) {
     inProgress_ = false;

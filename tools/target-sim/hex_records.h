@@ -1,25 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "core/hex/intel_hex.h"
+
 namespace tarnwick::sim {
-
-// Intel HEX record types the simulated bootloader tells apart; every other type is written
-// like a data record.
-inline constexpr std::uint8_t kDataRecord = 0x00;
-inline constexpr std::uint8_t kEndOfFileRecord = 0x01;
-
-// The end-of-file record every generated file ends with.
-inline constexpr std::string_view kEndOfFileLine = ":00000001FF";
-
-// One record as text, ':' LL AAAA TT DATA CC in upper-case hex, without a line end.
-std::string MakeHexRecord(std::uint8_t type, std::uint16_t address,
-                          std::span<const std::uint8_t> data);
 
 // A small, valid firmware image for demos, benchmarks and tests: `dataRecords` data records of
 // `bytesPerRecord` bytes each (1 to 255), at consecutive addresses from `startAddress`, then the
@@ -29,12 +16,5 @@ std::string MakeHexRecord(std::uint8_t type, std::uint16_t address,
 std::vector<std::string> MakeHexRecords(int dataRecords, int bytesPerRecord = 16,
                                         std::uint16_t startAddress = 0,
                                         std::uint8_t patternSeed = 0);
-
-// The value of one hex digit (either case), or nullopt for any other character.
-std::optional<std::uint8_t> HexDigitValue(char c);
-
-// True when `record` (with its leading ':') is an even run of hex digit pairs whose bytes,
-// checksum included, add up to 0 modulo 256.
-bool HexRecordChecksumOk(std::string_view record);
 
 }  // namespace tarnwick::sim

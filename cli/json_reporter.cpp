@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/reporters.h"
+#include "core/download/utf8.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -64,29 +65,6 @@ class JsonReporter final : public BoardEvents {
   bool outcome_only_;
 };
 
-// The length of the UTF-8 sequence that starts at text[i], or 0 when none does. Overlong
-// forms, surrogates and code points above U+10FFFF are no UTF-8: a JSON reader would refuse
-// the whole line for them.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  const std::size_t length = lead < 0xC2   ? 0
-                             : lead < 0xE0 ? 2
-                             : lead < 0xF0 ? 3
-                             : lead < 0xF5 ? 4
-                                           : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  // The second byte's range is narrower after the leads that could start an overlong form
-  // (E0, F0), a surrogate (ED) or a code point past U+10FFFF (F4).
-  const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-  const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-  const auto second = static_cast<unsigned char>(text[i + 1]);
-  if (second < low || second > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
 }  // namespace
 
 std::string JsonString(const std::string& text) {
@@ -102,9 +80,10 @@ std::string JsonString(const std::string& text) {
       json += escaped;
     } else if (byte < 0x80) {
       json += text[i];
-    } else if (const std::size_t length = Utf8SequenceLength(text, i)) {
-      json.append(text, i, length);
-      i += length - 1;
+    } else if (std::size_t end = i; DecodeUtf8(text, end)) {
+      // Only well-formed UTF-8 goes out as it is: a JSON reader refuses a line for any other.
+      json.append(text, i, end - i);
+      i = end - 1;
     } else {
       json += "\\ufffd";
     }

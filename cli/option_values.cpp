@@ -4,6 +4,9 @@
 #include <limits>
 #include <optional>
 
+#include "core/download/utf8.h"
+#include "core/hex/intel_hex.h"
+
 namespace tarnwick::cli {
 namespace {
 
@@ -12,13 +15,6 @@ std::optional<long long> WholeNumber(const std::string& text) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || text.empty()) return {};
   return value;
-}
-
-std::optional<int> HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return std::nullopt;
 }
 
 }  // namespace
@@ -52,20 +48,14 @@ std::string UnescapedCharacters(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto high = i + 3 < text.size() && text[i] == '\\' && text[i + 1] == 'x'
-                          ? HexValue(text[i + 2])
+                          ? HexDigitValue(text[i + 2])
                           : std::nullopt;
-    const auto low = high ? HexValue(text[i + 3]) : std::nullopt;
+    const auto low = high ? HexDigitValue(text[i + 3]) : std::nullopt;
     if (!low) {
       out += text[i];
       continue;
     }
-    const int code = *high * 16 + *low;
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    AppendUtf8(out, static_cast<char32_t>(*high * 16 + *low));
     i += 3;
   }
   return out;

@@ -8,23 +8,15 @@
 
 #include "core/download/line_bytes.h"
 #include "core/download/serial_link.h"
+#include "core/download/utf8.h"
 
 namespace tarnwick {
 
 namespace {
 
-// Paths are UTF-8 text; the box's length counts characters, not bytes.
-std::size_t CharacterCount(const std::string& text) {
-  std::size_t count = 0;
-  for (const char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-  }
-  return count;
-}
-
 // Shorter than two characters cannot name a file; anything longer is left to the opening.
 bool PathMissing(const std::string& path) {
-  return CharacterCount(path) < 2;
+  return Utf8CharacterCount(path) < 2;  // the box counts characters, not bytes
 }
 
 }  // namespace

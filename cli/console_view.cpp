@@ -24,7 +24,7 @@ ConsoleView::ConsoleView(DownloadSettings settings, BoardEvents& events, Answere
 void ConsoleView::Attach(Downloader& downloader) {
   downloader_ = &downloader;
   QObject::connect(&tick_, &QTimer::timeout, [this] { downloader_->OnTick(); });
-  QObject::connect(&second_, &QTimer::timeout, [this] { downloader_->OnSecond(); });
+  QObject::connect(&second_, &QTimer::timeout, [this] { downloader_->ShowLinesRemainingCount(); });
   QObject::connect(&progress_, &QTimer::timeout, [this] { ReportProgress(); });
   tick_.start();
 }

@@ -140,7 +140,7 @@ void Form1::Timer2_Timer() {
 }
 
 void Form1::Timer3_Timer() {
-  downloader_->OnSecond();
+  downloader_->ShowLinesRemainingCount();
 }
 
 void Form1::RunDownload(Mode mode) {

@@ -51,9 +51,9 @@ bool DownloadRun::SelectionPasses() {
 
   // The EEPROM file always goes first, so FileStage names it whenever it is ticked.
   state_.Stage = eeprom ? FileStage::kEeprom : (flash ? FileStage::kApplication : FileStage::kNone);
-  FileSelection = eeprom ? (flash ? Selection::kBoth : Selection::kEeprom)
-                         : (flash ? Selection::kFlash : Selection::kNone);
-  FlashPending = flash;
+  file_selection_ = eeprom ? (flash ? Selection::kBoth : Selection::kEeprom)
+                           : (flash ? Selection::kApplication : Selection::kNone);
+  flash_pending_ = flash;
 
   const char* missing = nullptr;
   if (flash && PathMissing(settings.FlashFile)) {
@@ -88,7 +88,7 @@ void DownloadRun::SetUpPort() {
   if (const auto baud = BaudRateForIndex(view_.CurrentSettings().BaudIndex)) {
     port_.SetBaudRate(*baud);
     // A character is ten bits on the line: start, eight data bits, stop.
-    QuietGapMs = std::max<std::int64_t>(20, (20 * 10 * 1000 + *baud - 1) / *baud);
+    quiet_gap_ms_ = std::max<std::int64_t>(20, (20 * 10 * 1000 + *baud - 1) / *baud);
   }
   port_.SetPortNumber(view_.CurrentSettings().PortIndex + 1);
   port_.Open();

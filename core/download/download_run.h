@@ -33,7 +33,7 @@ class DownloadRun {
   // a prompt, after the outcome), or nowhere because it has ended the download itself.
   enum class Flow { kGoOn, kCleanup, kEnded };
   // Which files are ticked.
-  enum class Selection { kNone, kFlash, kEeprom, kBoth };
+  enum class Selection { kNone, kApplication, kEeprom, kBoth };
 
   // The five verdict characters, read once per file after its counting pass.
   struct VerdictSettings {
@@ -99,13 +99,13 @@ class DownloadRun {
   VerdictSettings verdicts_;
 
   DownloadResult result_ = DownloadResult::kOtherFailure;
-  Selection FileSelection = Selection::kNone;
-  bool FlashPending = false;  // the application file is ticked and not begun yet
-  ReceivedTextBuffer ReceivedText;
-  std::int16_t HandshakeTries = 0;
-  float BootloaderVersion = 0.0f;
-  std::int16_t TryCount = 0;
-  std::int64_t QuietGapMs = 20;  // twenty character times at the port's rate, at least 20 ms
+  Selection file_selection_ = Selection::kNone;
+  bool flash_pending_ = false;  // the application file is ticked and not begun yet
+  ReceivedTextBuffer received_text_;
+  std::int16_t handshake_tries_ = 0;
+  float bootloader_version_ = 0.0f;
+  std::int16_t try_count_ = 0;
+  std::int64_t quiet_gap_ms_ = 20;  // twenty character times at the port's rate, at least 20 ms
 };
 
 }  // namespace tarnwick

@@ -28,7 +28,7 @@ class DownloadView {
   // The bootloader version's caption, and showing it.
   virtual void SetVersionText(const std::string& text) = 0;
   virtual void ShowVersion() = 0;
-  // The one-second timer that calls Downloader::OnSecond while a file is sent.
+  // The one-second timer that calls Downloader::ShowLinesRemainingCount while a file is sent.
   virtual void SetLineTimerEnabled(bool enabled) = 0;
 
   virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;

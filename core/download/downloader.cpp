@@ -16,7 +16,7 @@ void Downloader::OnTick() {
   if (state_.TickCount < 5) ++state_.TickCount;
 }
 
-void Downloader::OnSecond() {
+void Downloader::ShowLinesRemainingCount() {
   view_.SetLinesRemainingText(std::to_string(state_.LineCount));
 }
 

@@ -26,7 +26,7 @@ class Downloader {
   // Every 60 ms, always: the coarse stopwatch of the verdict wait for old bootloaders.
   void OnTick();
   // Every second while a file is sent (the view's line timer): shows the lines remaining.
-  void OnSecond();
+  void ShowLinesRemainingCount();
 
   const DownloadState& State() const { return state_; }
 

@@ -14,7 +14,7 @@ namespace tarnwick {
 // events are handled: the wait blocks on the port alone, for the time that is left.
 void DownloadRun::WaitForFileVerdict() {
   ThreeSecondWatch watch(clock_);
-  while (watch.Running() && !ReceivedText.Contains(verdicts_.FileErrors)) {
+  while (watch.Running() && !received_text_.Contains(verdicts_.FileErrors)) {
     port_.WaitForInput(watch.TimeLeft());
     AppendPendingInput();
   }
@@ -24,12 +24,12 @@ void DownloadRun::WaitForFileVerdict() {
 // download ended with errors, the message says so first and then gives the application
 // file's result in the words of a download of that file alone.
 void DownloadRun::ShowOutcome(bool eeprom_failed) {
-  const Selection selection = eeprom_failed ? Selection::kFlash : FileSelection;
+  const Selection selection = eeprom_failed ? Selection::kApplication : file_selection_;
   std::string message;
-  if (ReceivedText.Contains(verdicts_.FileOk)) {
+  if (received_text_.Contains(verdicts_.FileOk)) {
     result_ = DownloadResult::kSuccess;
     switch (selection) {
-      case Selection::kFlash:
+      case Selection::kApplication:
         message = "Flash File successfully downloaded.";
         break;
       case Selection::kEeprom:
@@ -43,7 +43,7 @@ void DownloadRun::ShowOutcome(bool eeprom_failed) {
     }
   }
   if (message.empty()) {
-    const bool errors = ReceivedText.Contains(verdicts_.FileErrors);
+    const bool errors = received_text_.Contains(verdicts_.FileErrors);
     result_ = errors ? DownloadResult::kFileErrors : DownloadResult::kNoResponseAtEndOfFile;
     message = errors ? "Error encountered while downloading file."
                      : "Error encountered while downloading file.  No response from bootloader "

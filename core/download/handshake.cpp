@@ -31,8 +31,8 @@ constexpr std::int64_t kAnswerTimeLimitMs = 250;
 DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
   view_.SetVersionText("BootLoader Version: ");
   view_.ShowVersion();
-  HandshakeTries = 0;
-  ReceivedText.Clear();
+  handshake_tries_ = 0;
+  received_text_.Clear();
 
   Flow flow = Flow::kGoOn;
   if (mode == Mode::kJump) {
@@ -43,7 +43,7 @@ DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
   }
   if (flow != Flow::kGoOn) return flow;
 
-  if (!ReceivedText.Contains(ReadyBytes())) {
+  if (!received_text_.Contains(ReadyBytes())) {
     result_ = DownloadResult::kNoBootloaderResponse;
     view_.ShowMessage("No response from target bootloader.", MessageIcon::None);
     return Flow::kCleanup;
@@ -59,24 +59,24 @@ DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
 // character: then the requests go on until the bootloader is ready or the user cancels.
 DownloadRun::Flow DownloadRun::RequestReadyInJumpMode() {
   bool requested = false;
-  while (!ReceivedText.Contains(ReadyBytes()) && HandshakeTries < 3) {
+  while (!received_text_.Contains(ReadyBytes()) && handshake_tries_ < 3) {
     if (state_.CancelRequested) return Flow::kCleanup;
     // Input that came before the request (even before the download) takes part in the search,
     // and an answer that came after the last one was gathered means no request is needed.
     AppendPendingInput();
-    if (requested && ReceivedText.Contains(ReadyBytes())) break;
+    if (requested && received_text_.Contains(ReadyBytes())) break;
     view_.SetStatusText("Requesting Ack from target bootloader.  Try #" +
-                        std::to_string(HandshakeTries + 1));
+                        std::to_string(handshake_tries_ + 1));
     const DownloadSettings settings = view_.CurrentSettings();
     port_.Output(LineBytes(settings.JumpCommand) + LineBytes(settings.StartSequence));
     requested = true;
     if (TimedWait() == Flow::kCleanup) return Flow::kCleanup;
-    ReceivedText.KeepWithin(kJumpModeTextLimit, ReadyBytes());
-    if (ReceivedText.Contains(LineBytes(view_.CurrentSettings().ActiveCharacter))) {
-      HandshakeTries = 0;
+    received_text_.KeepWithin(kJumpModeTextLimit, ReadyBytes());
+    if (received_text_.Contains(LineBytes(view_.CurrentSettings().ActiveCharacter))) {
+      handshake_tries_ = 0;
       view_.SetStatusText("Main code responded.  Switching to bootloader.");
     }
-    ++HandshakeTries;
+    ++handshake_tries_;
     view_.PumpPendingEvents();
   }
   return Flow::kGoOn;
@@ -89,33 +89,34 @@ DownloadRun::Flow DownloadRun::AwaitActiveCharacter() {
   view_.SetStatusText("Waiting for Bootloader Active Character...Reset target...");
   while (true) {
     const std::string active = LineBytes(view_.CurrentSettings().ActiveCharacter);
-    if (ReceivedText.Contains(active)) break;
-    if (ReceivedText.Text().size() > kActiveWaitKeep) {
+    if (received_text_.Contains(active)) break;
+    if (received_text_.Text().size() > kActiveWaitKeep) {
       // Only a match that straddles the end of what is kept can still be found.
       const std::size_t keep = active.empty() ? 0 : active.size() - 1;
-      ReceivedText.Replace(ReceivedText.Text().substr(ReceivedText.Text().size() - keep));
+      received_text_.Replace(received_text_.Text().substr(received_text_.Text().size() - keep));
     }
     if (state_.CancelRequested) return Flow::kCleanup;
     view_.AwaitEvents(kNoDeadline);
     AppendPendingInput();
   }
   // The active character and everything with it or before it must not count as an answer.
-  HandshakeTries = 0;
-  ReceivedText.Clear();
+  handshake_tries_ = 0;
+  received_text_.Clear();
   return Flow::kGoOn;
 }
 
 DownloadRun::Flow DownloadRun::RequestReadyInWaitMode() {
   bool requested = false;
-  while (!ReceivedText.Contains(ReadyBytes()) && HandshakeTries < 3) {
+  while (!received_text_.Contains(ReadyBytes()) && handshake_tries_ < 3) {
     if (state_.CancelRequested) return Flow::kCleanup;
     AppendPendingInput();
-    if (requested && ReceivedText.Contains(ReadyBytes())) break;
-    view_.SetStatusText("Requesting Bootloader Ready.  Try #" + std::to_string(HandshakeTries + 1));
+    if (requested && received_text_.Contains(ReadyBytes())) break;
+    view_.SetStatusText("Requesting Bootloader Ready.  Try #" +
+                        std::to_string(handshake_tries_ + 1));
     port_.Output(LineBytes(view_.CurrentSettings().StartSequence));
     requested = true;
     if (TimedWait() == Flow::kCleanup) return Flow::kCleanup;
-    ++HandshakeTries;
+    ++handshake_tries_;
     view_.PumpPendingEvents();
   }
   return Flow::kGoOn;
@@ -138,7 +139,7 @@ DownloadRun::Flow DownloadRun::TimedWait() {
 }
 
 void DownloadRun::AppendPendingInput() {
-  ReceivedText.Append(port_.Input());
+  received_text_.Append(port_.Input());
 }
 
 // Adapters hand a reply over in pieces. Input is taken until `complete` holds or the line has
@@ -150,7 +151,8 @@ DownloadRun::Flow DownloadRun::GatherAnswer(bool (DownloadRun::*complete)()) {
   while (!(this->*complete)()) {
     if (state_.CancelRequested) return Flow::kCleanup;
     const std::int64_t now = clock_.SteadyMilliseconds();
-    const std::int64_t left = std::min(last_input + QuietGapMs, start + kAnswerTimeLimitMs) - now;
+    const std::int64_t left =
+        std::min(last_input + quiet_gap_ms_, start + kAnswerTimeLimitMs) - now;
     if (left <= 0) break;
     view_.AwaitEvents(std::chrono::milliseconds{left});
     if (port_.InBufferCount() > 0) {
@@ -166,28 +168,28 @@ std::string DownloadRun::ReadyBytes() {
 }
 
 bool DownloadRun::HoldsReady() {
-  return ReceivedText.Contains(ReadyBytes());
+  return received_text_.Contains(ReadyBytes());
 }
 
 // The bootloader puts its version after its ready character; the number is complete once a
 // character follows it that cannot continue it.
 bool DownloadRun::VersionTextComplete() {
-  const std::size_t v = ReceivedText.VersionAfter(ReadyBytes());
+  const std::size_t v = received_text_.VersionAfter(ReadyBytes());
   return v != std::string::npos &&
-         VersionNumberComplete(std::string_view(ReceivedText.Text()).substr(v + 1));
+         VersionNumberComplete(std::string_view(received_text_.Text()).substr(v + 1));
 }
 
 // The version is the number after the first capital V that follows the ready character, or
 // after the first V at all when none follows it. What follows that V stays as the received
 // text for the transfer.
 void DownloadRun::ReadBootloaderVersion() {
-  const std::size_t v = ReceivedText.VersionStart(ReadyBytes());
+  const std::size_t v = received_text_.VersionStart(ReadyBytes());
   if (v == std::string::npos) {
-    BootloaderVersion = 0.0f;
+    bootloader_version_ = 0.0f;
     return;
   }
-  ReceivedText.Replace(ReceivedText.Text().substr(v + 1));
-  BootloaderVersion = ReadVersionNumber(ReceivedText.Text());
+  received_text_.Replace(received_text_.Text().substr(v + 1));
+  bootloader_version_ = ReadVersionNumber(received_text_.Text());
 }
 
 }  // namespace tarnwick

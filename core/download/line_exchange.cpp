@@ -10,28 +10,28 @@
 namespace tarnwick {
 
 DownloadRun::Flow DownloadRun::ExchangeLine(const std::string& line) {
-  const bool answers_in_time = !(BootloaderVersion < 1.28f);
-  TryCount = 0;
-  while (TryCount < 3) {
+  const bool answers_in_time = !(bootloader_version_ < 1.28f);
+  try_count_ = 0;
+  while (try_count_ < 3) {
     port_.Output(line);
     // A verdict that came after the previous line's wait counts for this line.
-    ReceivedText.Replace(port_.Input());
+    received_text_.Replace(port_.Input());
     if (answers_in_time) {
       WaitForVerdictTimed();
     } else {
       WaitForVerdictTicks();
     }
-    if (ReceivedText.Contains(verdicts_.PageError) || HoldsGoodVerdict() || !answers_in_time) {
-      TryCount = 3;  // a page error is never helped by sending the line again
+    if (received_text_.Contains(verdicts_.PageError) || HoldsGoodVerdict() || !answers_in_time) {
+      try_count_ = 3;  // a page error is never helped by sending the line again
     } else {
-      ++TryCount;
+      ++try_count_;
     }
   }
 
   std::string question;
-  if (ReceivedText.Contains(verdicts_.ChecksumError)) {
+  if (received_text_.Contains(verdicts_.ChecksumError)) {
     question = "Checksum error at line " + LineNumberText() + ". Continue with download?";
-  } else if (ReceivedText.Contains(verdicts_.PageError)) {
+  } else if (received_text_.Contains(verdicts_.PageError)) {
     question = "Error writing to flash at line " + LineNumberText() + ". Continue with download?";
   } else if (HoldsGoodVerdict() || !answers_in_time) {
     return Flow::kGoOn;
@@ -40,7 +40,7 @@ DownloadRun::Flow DownloadRun::ExchangeLine(const std::string& line) {
                ". Continue with download?";
   }
   if (!view_.AskYesNo(question)) return Flow::kCleanup;
-  ReceivedText.Clear();
+  received_text_.Clear();
   return Flow::kGoOn;
 }
 
@@ -67,14 +67,14 @@ void DownloadRun::WaitForVerdictTicks() {
 }
 
 bool DownloadRun::HoldsAnyVerdict() {
-  return HoldsGoodVerdict() || ReceivedText.Contains(verdicts_.PageError) ||
-         ReceivedText.Contains(verdicts_.ChecksumError);
+  return HoldsGoodVerdict() || received_text_.Contains(verdicts_.PageError) ||
+         received_text_.Contains(verdicts_.ChecksumError);
 }
 
 // Line complete, or either file-complete character, which also ends a line well.
 bool DownloadRun::HoldsGoodVerdict() {
-  return ReceivedText.Contains(verdicts_.LineComplete) ||
-         ReceivedText.Contains(verdicts_.FileErrors) || ReceivedText.Contains(verdicts_.FileOk);
+  return received_text_.Contains(verdicts_.LineComplete) ||
+         received_text_.Contains(verdicts_.FileErrors) || received_text_.Contains(verdicts_.FileOk);
 }
 
 // The 1-based position of the current line among the non-empty lines of the file.

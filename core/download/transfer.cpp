@@ -34,17 +34,17 @@ std::int16_t CountedDown(std::int16_t count) {
 
 DownloadRun::Flow DownloadRun::SendSelectedFiles() {
   bool eeprom_first = false;
-  if (BootloaderVersion < 1.3f) {
-    if (FileSelection == Selection::kEeprom || FileSelection == Selection::kBoth) {
+  if (bootloader_version_ < 1.3f) {
+    if (file_selection_ == Selection::kEeprom || file_selection_ == Selection::kBoth) {
       RefuseEeprom();
       return Flow::kEnded;
     }
-    if (FileSelection == Selection::kNone) {
+    if (file_selection_ == Selection::kNone) {
       EndWithoutFile();
       return Flow::kEnded;
     }
   } else {
-    view_.SetVersionText("BootLoader Version: " + ShortestText(BootloaderVersion));
+    view_.SetVersionText("BootLoader Version: " + ShortestText(bootloader_version_));
     view_.ShowVersion();
     if (state_.Stage == FileStage::kNone) {
       EndWithoutFile();
@@ -56,13 +56,13 @@ DownloadRun::Flow DownloadRun::SendSelectedFiles() {
   bool eeprom_failed = false;
   if (eeprom_first) {
     if (SendFile(FileStage::kEeprom) == Flow::kCleanup) return Flow::kCleanup;
-    if (!FlashPending) {
+    if (!flash_pending_) {
       ShowOutcome(false);
       return Flow::kCleanup;
     }
     // The application file is still sent after an EEPROM file that ended with errors, but
     // the outcome must not call that file a success. Its answer stays for the first flash line.
-    eeprom_failed = ReceivedText.Contains(verdicts_.FileErrors);
+    eeprom_failed = received_text_.Contains(verdicts_.FileErrors);
     file_.Close();
   }
   if (SendFile(FileStage::kApplication) == Flow::kCleanup) return Flow::kCleanup;
@@ -82,14 +82,14 @@ void DownloadRun::RefuseEeprom() {
 
 DownloadRun::Flow DownloadRun::SendFile(FileStage stage) {
   if (stage == FileStage::kApplication) {
-    FlashPending = false;
+    flash_pending_ = false;
     state_.Stage = FileStage::kApplication;
   }
   OpenDownloadFile(stage);
   if (stage == FileStage::kEeprom) {
     // "!" tells the bootloader that a flash file follows the EEPROM file.
     const std::string command = LineBytes(view_.CurrentSettings().EepromWriteCommand);
-    port_.Output(FlashPending ? command + "!" : command);
+    port_.Output(flash_pending_ ? command + "!" : command);
   }
   CountLines();
   if (SendLines() == Flow::kCleanup) return Flow::kCleanup;

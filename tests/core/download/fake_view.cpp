@@ -33,7 +33,7 @@ void FakeView::PumpPendingEvents() {
   if (!next_timer1_ms_) next_timer1_ms_ = clock_.now_ms + 60;
   for (; clock_.now_ms >= *next_timer1_ms_; *next_timer1_ms_ += 60) downloader_->OnTick();
   for (; next_timer3_ms_ && clock_.now_ms >= *next_timer3_ms_; *next_timer3_ms_ += 1000) {
-    downloader_->OnSecond();
+    downloader_->ShowLinesRemainingCount();
   }
   if (cancel_at_ms_ && clock_.now_ms >= *cancel_at_ms_) {
     cancel_at_ms_.reset();

@@ -30,7 +30,7 @@ void ConsoleView::Attach(Downloader& downloader) {
 }
 
 void ConsoleView::SetStatusText(const std::string& text) {
-  // The window empties its status while it turns busy; that is no phase.
+  // An empty status names no phase.
   if (!text.empty()) events_.Phase(text);
 }
 

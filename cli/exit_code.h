@@ -5,7 +5,7 @@ namespace tarnwick::cli {
 // The exit codes of tarnwick-cli; `tarnwick-cli --help` and the README list them.
 enum class ExitCode : int {
   kSuccess = 0,
-  kOther = 1,          // an unexpected failure, such as closing the port
+  kOther = 1,          // an unexpected failure, such as a step of the download itself failing
   kUsage = 2,          // bad command line or settings file; nothing was sent
   kTargetError = 3,    // the target reported an error: a line's (answered No) or a file's
   kNoResponse = 4,     // no answer from the bootloader: handshake, a line, a file's end

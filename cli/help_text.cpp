@@ -74,7 +74,7 @@ check   checks Intel HEX files as a bootloader meets them (record types 00 to 05
 
 Exit codes:
   0  success
-  1  another failure, such as the port failing to close
+  1  another failure, such as a board's process that could not start
   2  bad usage; nothing was sent
   3  the target reported an error: a No to its checksum or flash write error, or errors
      in a file

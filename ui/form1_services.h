@@ -15,7 +15,7 @@ class SerialPort;
 // What the main window uses from outside itself. The program passes the real port, clock,
 // dialogs and folders; window tests pass fakes and temporary folders.
 struct Form1Services {
-  SerialPort& port;  // MSComm1, the download's serial port
+  SerialPort& port;  // the download's serial port
   Clock& clock;
   FileChooser& files;  // BrowseDialog, the one file dialog
   MessageBoxes& messages;

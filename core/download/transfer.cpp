@@ -21,7 +21,7 @@ std::string ShortestText(float value) {
   return std::string(buffer, result.ptr);
 }
 
-// The line counts are 16-bit form variables; going past their range is a failure of the
+// The line counts are 16-bit numbers; going past their range is a failure of the
 // download, not a silent wrap-around.
 std::int16_t CountedDown(std::int16_t count) {
   if (count == std::numeric_limits<std::int16_t>::min()) {

@@ -137,12 +137,17 @@ void PrintTo(const PacedCase& c, std::ostream* out) {
 
 class PacedHandshake : public ::testing::TestWithParam<PacedCase> {};
 
+// The port is also set up as the download must set it: its rate, 8 data bits, no parity,
+// 1 stop bit and XON/XOFF, as the target sees the line.
 TEST_P(PacedHandshake, SendsARequestOnlyWhenTheLastWentUnanswered) {
   const PacedCase& c = GetParam();
-  SimulatedTarget target(QStringList{"--pace", QString::number(*BaudRateForIndex(c.baud_index))} +
-                         c.options);
-  ASSERT_TRUE(target.Started());
+  const int rate = *BaudRateForIndex(c.baud_index);
   QTemporaryDir folder;
+  const QString lineSettings = folder.filePath("line-settings");
+  SimulatedTarget target(
+      QStringList{"--pace", QString::number(rate), "--report-line-settings", lineSettings} +
+      c.options);
+  ASSERT_TRUE(target.Started());
   const std::vector<std::string> records = sim::MakeHexRecords(5);
   DownloadSettings settings;
   settings.BaudIndex = static_cast<std::int16_t>(c.baud_index);
@@ -153,6 +158,10 @@ TEST_P(PacedHandshake, SendsARequestOnlyWhenTheLastWentUnanswered) {
 
   EXPECT_EQ(download.view.Message(), "Flash File successfully downloaded.");
   EXPECT_EQ(target.Received(), c.requests + Joined(records));
+  std::ifstream reported(lineSettings.toStdString());
+  std::string line, last;
+  while (std::getline(reported, line)) last = line;
+  EXPECT_EQ(last, "baud " + std::to_string(rate) + " data 8 parity none stop 1 xonxoff on");
 }
 
 const std::string kJump = "$@&$";

@@ -1,6 +1,7 @@
 #include "core/download/received_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace tarnwick {
@@ -63,9 +64,7 @@ void ReceivedTextBuffer::DropMiddle(std::size_t head, std::size_t tail) {
   if (text_.size() <= head + tail || text_.size() - head - tail < tail) return;
   for (Memo& memo : memos_) Search(memo);
   const std::size_t count = text_.size() - head - tail;
-  for (std::size_t i = head; i < head + count; ++i) {
-    dropped_.set(static_cast<unsigned char>(text_[i]));
-  }
+  RememberDropped(std::string_view(text_).substr(head, count));
   text_.erase(head, count);
   if (gaps_.empty() || gaps_.back() != head) gaps_.push_back(head);
   for (Memo& memo : memos_) memo.searched_up_to = text_.size();
@@ -95,6 +94,20 @@ std::size_t ReceivedTextBuffer::VersionAfter(std::string_view ready) const {
 std::size_t ReceivedTextBuffer::VersionStart(std::string_view ready) const {
   const std::size_t v = VersionAfter(ready);
   return v != std::string::npos ? v : text_.find('V');
+}
+
+// Block by block: a block of one byte value (a target that repeats one character for hours)
+// takes one comparison of the block with itself, one byte on, instead of a look at each byte.
+void ReceivedTextBuffer::RememberDropped(std::string_view bytes) {
+  constexpr std::size_t kBlock = 4096;
+  for (std::size_t at = 0; at < bytes.size(); at += kBlock) {
+    const std::string_view block = bytes.substr(at, kBlock);
+    if (std::memcmp(block.data(), block.data() + 1, block.size() - 1) == 0) {
+      dropped_.set(static_cast<unsigned char>(block.front()));
+      continue;
+    }
+    for (const char c : block) dropped_.set(static_cast<unsigned char>(c));
+  }
 }
 
 ReceivedTextBuffer::Memo& ReceivedTextBuffer::MemoFor(std::string_view setting) {

@@ -62,6 +62,7 @@ class ReceivedTextBuffer {
   };
 
   Memo& MemoFor(std::string_view setting);
+  void RememberDropped(std::string_view bytes);
   void Search(Memo& memo);
   // The first place of `setting` at or after `from`, not counting a match across a gap.
   std::size_t Find(std::string_view setting, std::size_t from) const;

@@ -77,6 +77,7 @@ class FakeView final : public DownloadView {
   void PumpPendingEvents() override;
 
  private:
+  bool FallsDue(std::int64_t& next_ms, std::int64_t interval_ms) const;
   void Record(const std::string& what) {
     Check(what.substr(0, what.find(' ')));
     log_.Add(what);

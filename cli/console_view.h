@@ -73,6 +73,7 @@ class ConsoleView final : public DownloadView {
   std::int64_t last_tenth_ = -1;  // of the file, at the last progress report
   bool stopping_ = false;
   QtEventWait wait_;
+  std::chrono::steady_clock::time_point last_turn_;  // of the event loop
   std::string message_;
   std::string reason_;
   std::optional<std::string> refused_;

@@ -166,16 +166,17 @@ class PosixPort final : public qt_port::SystemPort {
     ThrowIfGone();
   }
 
-  // Moves whatever the system has received into `received`, without blocking.
-  void PullInput() {
+  // Moves whatever the system has received into `received`, without blocking. A quiet line
+  // reads as empty, and so does one that has hung up: only a look at the descriptor tells
+  // them apart. When the read notifier has just said there is input, that look is saved
+  // unless the read comes back empty.
+  void PullInput(bool readable = false) {
     if (failure || !serial.isOpen()) return;
     if (serial.bytesAvailable() > 0) received += serial.readAll().toStdString();
     const int fd = static_cast<int>(serial.handle());
-    pollfd ready{fd, POLLIN, 0};
-    if (::poll(&ready, 1, 0) <= 0) return;
-    if (HangUpReported(ready.revents)) return MarkGone("reading", "the device hung up");
+    if (!readable && !HasInputOrHungUp(fd)) return;
     char chunk[4096];
-    for (;;) {
+    for (bool first = true;; first = false) {
       const ssize_t count = ::read(fd, chunk, sizeof chunk);
       if (count > 0) {
         received.append(chunk, static_cast<std::size_t>(count));
@@ -186,9 +187,21 @@ class PosixPort final : public qt_port::SystemPort {
       } else if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
         return MarkGone("reading", std::strerror(errno));
       } else {
-        return;  // nothing more for now
+        if (first && readable) HasInputOrHungUp(fd);  // marks a hang-up as such
+        return;                                       // nothing more for now
       }
     }
+  }
+
+  // True when input waits; a hang-up is recorded instead.
+  bool HasInputOrHungUp(int fd) {
+    pollfd ready{fd, POLLIN, 0};
+    if (::poll(&ready, 1, 0) <= 0) return false;
+    if (HangUpReported(ready.revents)) {
+      MarkGone("reading", "the device hung up");
+      return false;
+    }
+    return true;
   }
 
   // Hands the system as much of `unsent` as it takes now; the write notifier sends the
@@ -211,7 +224,7 @@ class PosixPort final : public qt_port::SystemPort {
     if (writeNotifier) writeNotifier->setEnabled(!unsent.empty());
   }
 
-  ReadActivityFilter readFilter{[this] { PullInput(); }};
+  ReadActivityFilter readFilter{[this] { PullInput(/*readable=*/true); }};
   QSerialPort serial;
   QPointer<QSocketNotifier> readNotifier;
   std::unique_ptr<QSocketNotifier> writeNotifier;

@@ -21,10 +21,14 @@ class TempDir {
   ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
   const std::filesystem::path& path() const { return path_; }
 
-  // Writes `content` byte for byte to a new file and returns its path.
+  // Writes `content` byte for byte to a new file named `name` and returns its path, both in
+  // UTF-8 as the engine takes paths. path::string() would give the system's code page on
+  // Windows with some standard libraries.
   std::string Write(const std::string& name, const std::string& content) const {
-    std::ofstream(path_ / name, std::ios::binary) << content;
-    return (path_ / name).string();
+    const std::filesystem::path file = path_ / std::u8string(name.begin(), name.end());
+    std::ofstream(file, std::ios::binary) << content;
+    const std::u8string utf8 = file.u8string();
+    return std::string(utf8.begin(), utf8.end());
   }
 
  private:

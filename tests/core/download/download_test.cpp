@@ -99,6 +99,12 @@ const Case kSelectionCases[] = {
     {"NoEepromPath",
      "1.30", 3, {}, {}, {"message Select EEPROM file to download.", "focus"},
      [](FileRig& r) { r.view.settings.EepromFile = "e"; }},
+    // A file named beyond ASCII, as a settings file may name it, is found and sent: on Windows
+    // its UTF-8 name has to reach the system as UTF-16, not through the code page.
+    {"FileNamedBeyondAscii",
+     "1.30", 1, {}, kSent, Closed({kOk}), [](FileRig& r) {
+       r.view.settings.FlashFile = r.temp.Write(
+           "J\xC3\xBCrgen \xD0\xBF\xD1\x80\xD0\xBE \xE2\x82\xAC.hex", "L1\r\nL2\r\n"); }},
     // The stages by version and selection; "!" announces the application file. An EEPROM
     // file that ended with errors is named, and the application file is still sent.
     {"EepromFileErrorsThenApplication",

@@ -27,6 +27,7 @@
 
 #include "tests/support/simulated_target.h"
 #include "tools/target-sim/hex_records.h"
+#include "tools/target-sim/sim_log.h"
 
 namespace tarnwick {
 namespace {
@@ -251,11 +252,15 @@ TEST_P(Ser2netDownloads, EndAsOverALocalPortAndSetTheLineOnlyOverRfc2217) {
   EXPECT_EQ(run.code, GetParam().code) << run.out << run.err;
   EXPECT_NE(run.err.find(GetParam().error), std::string::npos) << run.err;
   const std::string received = target.Received();
-  // Whatever ended the download, the bytes it sent reached the target as they were logged.
-  EXPECT_NE(ReadFile(Path("bytes.log")).find("> $@&$"), std::string::npos);
-  EXPECT_EQ(received.rfind("$@&$", 0), 0u) << received;
+  // Whatever ended the download, the bytes it sent first reached the target as logged.
+  const std::string log = ReadFile(Path("bytes.log"));
+  const std::size_t sent = log.find(" > ");
+  ASSERT_NE(sent, std::string::npos) << log;
+  const std::string first =
+      sim::UnescapeBytes(log.substr(sent + 3, log.find('\n', sent) - sent - 3));
+  EXPECT_EQ(received.rfind(first, 0), 0u) << received;
   if (GetParam().code == 0) {
-    EXPECT_NE(received.find("*!:"), std::string::npos) << received;
+    EXPECT_EQ(received.find("*!:") != std::string::npos, GetParam().options.contains("EEP"));
     EXPECT_EQ(received.size() - received.rfind(":00000001FF"), std::string(":00000001FF").size());
   }
   // Over RFC 2217 the download's rate and XON/XOFF reach the line; a plain port keeps the
@@ -276,6 +281,9 @@ TEST_P(Ser2netDownloads, EndAsOverALocalPortAndSetTheLineOnlyOverRfc2217) {
 INSTANTIATE_TEST_SUITE_P(Endings, Ser2netDownloads, ::testing::Values(
     Case{"Rfc2217BothFiles", true, {}, {"--flash", "APP", "--eeprom", "EEP"}, 0, ""},
     Case{"SocketBothFiles", false, {}, {"--flash", "APP", "--eeprom", "EEP"}, 0, ""},
+    // 0xFF, Telnet's command byte, as the jump command and as the line's verdict.
+    Case{"Rfc2217ByteFFBothWays", true, {"--jump-command", "\\xFF", "--line-complete-char", "\\xFF"},
+         {"--flash", "APP", "--jump-command", "\\xFF", "--line-ok", "\\xFF"}, 0, ""},
     Case{"Rfc2217ChecksumContinue", true, {"--checksum-error-on-line", "3"},
          {"--flash", "APP", "--on-error", "continue"}, 3, "app.hex: checksum error"},
     Case{"Rfc2217SilentTarget", true, {"--silent"}, {"--flash", "APP", "--timeout", "2"}, 4,

@@ -53,7 +53,8 @@ download
                       --checksum-error (-) --file-errors (#) --file-ok (@);
                       \xHH gives any byte: --ready-char '\x3F' is "?"
 
-ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
+ports   lists the serial ports, the window's "Com n" of each, whether you may open it, and
+        how --port names it (usb:SERIAL for a USB adapter)
 check   checks Intel HEX files as a bootloader meets them (record types 00 to 05, lengths,
         checksums, one end-of-file record last, data records present, at most 32,767 lines)
         --summary   each file's records, data bytes and address ranges

@@ -90,7 +90,7 @@ class Poster {
 };
 
 struct Answering final : MessageBoxes {
-  void Show(QWidget*, const QString&, const QString&, MessageIcon) override {}
+  void Show(QWidget*, const QString&, const QString&, MessageIcon, const QString&) override {}
   bool AskYesNo(QWidget*, const QString&, const QString&) override { return true; }
 };
 struct NoFiles final : FileChooser {

@@ -26,7 +26,7 @@ namespace {
 
 class AnsweringMessageBoxes final : public MessageBoxes {
  public:
-  void Show(QWidget*, const QString&, const QString& text, MessageIcon) override {
+  void Show(QWidget*, const QString&, const QString& text, MessageIcon, const QString&) override {
     last = text.toStdString();
   }
   bool AskYesNo(QWidget*, const QString&, const QString& text) override {

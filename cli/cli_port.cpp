@@ -1,6 +1,7 @@
 #include "cli/cli_port.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "cli/stop_signal.h"
 
@@ -32,9 +33,26 @@ void CliPort::SetBaudRate(std::int32_t listed) {
   Log('=', "baud " + std::to_string(baud));
 }
 
+void CliPort::ResetAfterOpen(ModemLines& lines, ResetOptions reset,
+                             std::function<void(std::chrono::milliseconds)> hold) {
+  resetLines_ = &lines;
+  reset_ = reset;
+  hold_ = std::move(hold);
+}
+
 void CliPort::Open() {
   port_.Open();
   Log('=', "opened");
+  if (resetLines_ == nullptr || !reset_.Any()) return;
+  try {
+    PulseReset(*resetLines_, reset_, hold_);
+  } catch (const PortError&) {
+    // The download counts a failed opening as a port that never opened.
+    port_.Close();
+    throw;
+  }
+  Log('=', std::string("reset ") + (reset_.dtr ? "DTR " : "") + (reset_.rts ? "RTS " : "") +
+               "for " + std::to_string(reset_.hold.count()) + " ms");
 }
 
 void CliPort::Close() {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
+#include "cli/reset_lines.h"
 #include "core/download/serial_port.h"
 
 namespace tarnwick::cli {
@@ -23,6 +25,11 @@ class CliPort final : public SerialPort {
   CliPort(SerialPort& port, std::ostream* log, std::optional<std::int32_t> baud = std::nullopt);
 
   void Stop() { stopped_ = true; }
+  // Pulses the reset lines of `lines` (the same port's) as soon as the port has opened, before
+  // anything is sent; `hold` lets the pulse's time pass. A line that cannot be set fails the
+  // opening, and the port is closed again.
+  void ResetAfterOpen(ModemLines& lines, ResetOptions reset,
+                      std::function<void(std::chrono::milliseconds)> hold);
   // Whether anything has gone to the line: in wait mode nothing does before the bootloader's
   // active character has come.
   bool SentAnything() const { return sent_anything_; }
@@ -46,6 +53,9 @@ class CliPort final : public SerialPort {
   SerialPort& port_;
   std::ostream* log_;
   std::optional<std::int32_t> baud_;
+  ModemLines* resetLines_ = nullptr;
+  ResetOptions reset_;
+  std::function<void(std::chrono::milliseconds)> hold_;
   bool stopped_ = false;
   bool sent_anything_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();

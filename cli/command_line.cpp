@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cli/option_values.h"
+#include "cli/port_names.h"
 #include "core/settings/protocol_settings.h"
 
 namespace tarnwick::cli {
@@ -102,9 +103,10 @@ bool TakeFlag(const std::string& option, DownloadOptions& options, bool& noCheck
 
 void TakeValue(const std::string& option, const std::string& value, DownloadOptions& options) {
   if (option == "--port") {
-    if (!IsComName(value) && !IsDevicePath(value)) {
+    if (!IsComName(value) && !IsDevicePath(value) && !IsAddressOrUsbName(value)) {
       throw UsageError("--port " + value +
-                       ": give a device path (such as /dev/ttyUSB0) or com1 to com8");
+                       ": give a device path (such as /dev/ttyUSB0), com1 to com8, "
+                       "rfc2217://HOST:PORT, socket://HOST:PORT or usb:SERIAL");
     }
     options.ports.push_back(value);
   } else if (option == "--flash") {
@@ -121,6 +123,8 @@ void TakeValue(const std::string& option, const std::string& value, DownloadOpti
     options.timeoutSeconds = TimeoutOf(value);
   } else if (option == "--log") {
     options.logFile = value;
+  } else if (IsResetOption(option)) {
+    TakeResetOption(option, value, options.reset);
   } else {
     options.protocol.emplace_back(ProtocolOptionNamed(option)->field, UnescapedCharacters(value));
   }
@@ -198,7 +202,7 @@ bool TakesValue(const std::string& option) {
                            "--timeout", "--log"}) {
     if (option == name) return true;
   }
-  return ProtocolOptionNamed(option) != nullptr;
+  return ProtocolOptionNamed(option) != nullptr || IsResetOption(option);
 }
 
 Command ParseCommandLine(const std::vector<std::string>& args) {

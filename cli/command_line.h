@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/reset_lines.h"
 #include "core/settings/download_settings.h"
 
 namespace tarnwick::cli {
@@ -23,7 +24,8 @@ enum class OnError { kAsk, kStop, kContinue };
 inline constexpr int kDefaultTimeoutSeconds = 30;
 
 struct DownloadOptions {
-  std::vector<std::string> ports;  // as given: a device path or com1..com8
+  // As given: a device path, com1..com8, a port server's address or a USB adapter's name.
+  std::vector<std::string> ports;
   std::optional<std::string> flash;
   std::optional<std::string> eeprom;
   std::optional<std::int32_t> baudRate;  // bits per second, any rate the port accepts
@@ -35,6 +37,7 @@ struct DownloadOptions {
   bool check = true;                            // --no-check sends the files as they stand
   int timeoutSeconds = kDefaultTimeoutSeconds;  // 0: the handshake may take for ever
   std::optional<std::string> logFile;
+  ResetOptions reset;  // pulsed before wait mode's wait
   bool json = false;
   bool quiet = false;
   // The download command's arguments with "--name=value" split in two and without "--", so

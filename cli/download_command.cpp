@@ -14,11 +14,12 @@
 #include "cli/handshake_timeout.h"
 #include "cli/input_files.h"
 #include "cli/line_faults.h"
+#include "cli/port_names.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 #include "core/download/line_bytes.h"
+#include "platform/qt/any_port.h"
 #include "platform/qt/port_device.h"
-#include "platform/qt/qt_serial_port.h"
 #include "platform/system_clock.h"
 
 namespace tarnwick::cli {
@@ -113,6 +114,7 @@ ExitCode ExitCodeFor(DownloadResult result) {
 }
 
 std::string DeviceForPort(const std::string& port) {
+  if (IsUsbName(port)) return MatchUsbPort(port, SystemPorts());
   if (port.size() == 4 && (port.rfind("com", 0) == 0 || port.rfind("COM", 0) == 0)) {
     return ResolvePortDevice(port[3] - '0');
   }
@@ -150,9 +152,10 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     log.open(std::filesystem::path(*options.logFile), std::ios::out | std::ios::trunc);
     if (!log) throw UsageError("--log " + *options.logFile + ": cannot be written");
   }
-  QtSerialPort serial([device](int) { return device; });
+  AnyPort serial([device](int) { return device; });
   serial.SetWakeDescriptor(StopSignalDescriptor());
   CliPort port(serial, options.logFile ? &log : nullptr, options.baudRate);
+  if (options.wait) port.ResetAfterOpen(serial, options.reset, HoldUnlessStopped);
   SystemClock clock;
   ConsoleView view(settings, *events, AnswererFor(options));
   Downloader downloader(port, clock, view);

@@ -31,7 +31,8 @@ std::string ProtocolOptionsHelp() {
 std::string HelpText() {
   return R"(Usage:
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
-                        [--baud RATE] [--wait] [--timeout SECONDS] [--settings FILE]
+                        [--baud RATE] [--wait [--reset dtr|rts|both|none] [--reset-ms MS]]
+                        [--timeout SECONDS] [--settings FILE]
                         [protocol options] [--on-error ask|stop|continue] [--no-check]
                         [--log FILE] [--json] [--quiet]
   tarnwick-cli ports
@@ -46,11 +47,20 @@ window does: the EEPROM file first, then the application (flash) file, one line 
 
 download
   --port PORT         a device path (/dev/ttyUSB0, COM12) or com1 to com8 as in the window;
+                      rfc2217://HOST:PORT, a port server's port whose line settings are
+                      set over the network (Telnet, RFC 2217); socket://HOST:PORT, plain
+                      TCP with the server's own line settings; usb:SERIAL, the USB adapter
+                      with that serial number (usb:VID:PID when only one such adapter is
+                      plugged in; `ports` shows each adapter's);
                       give it several times to download to several boards at once
   --flash FILE        send this application file
   --eeprom FILE       send this EEPROM file (at least one of the two is needed)
   --baud RATE         any rate the port accepts, such as 115200 or 1000000 (19200)
   --wait              wait for the bootloader (reset the target) instead of jumping to it
+  --reset LINES       with --wait: pulse dtr, rts or both right after the port opens, so
+                      the board resets into its bootloader by itself (default none); a port
+                      without modem lines fails with exit code 6 before anything is sent
+  --reset-ms MS       how long the reset lines are held, 1 to 10000 (default 100)
   --timeout SECONDS   give up when the bootloader is not ready within this time, with
                       exit code 4 (default 30; 0 waits for ever)
   --settings FILE     start from a settings file of the window (tarnwick.txt); the options
@@ -66,7 +76,8 @@ download
   --quiet             print the outcome only (with --json: the outcome event only)
 )" + ProtocolOptionsHelp() +
          R"(
-ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
+ports   lists the serial ports, the window's "Com n" of each, whether you may open it, and
+        how --port names it (usb:SERIAL for a USB adapter)
 check   checks Intel HEX files as a bootloader meets them (record types 00 to 05, lengths,
         checksums, one end-of-file record last, data records present, at most 32,767 lines)
         --summary   each file's records, data bytes and address ranges

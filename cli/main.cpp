@@ -11,6 +11,7 @@
 #include "cli/input_files.h"
 #include "cli/many_boards.h"
 #include "cli/port_list.h"
+#include "cli/port_names.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 
@@ -40,6 +41,7 @@ ExitCode Run(const std::vector<std::string>& args) {
     case Command::Kind::kDownload:
       break;
   }
+  CheckPortChoices(command.download);
   RefuseLogsOverInputs(command.download);
   CatchStopSignals();
   if (command.download.ports.size() > 1) {

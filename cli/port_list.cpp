@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/port_names.h"
 #include "platform/qt/port_device.h"
 
 namespace tarnwick::cli {
@@ -50,11 +51,13 @@ void ListPorts(std::ostream& out) {
   for (const QSerialPortInfo& info : ports) {
     const std::string device = info.systemLocation().toStdString();
     const std::string problem = PortAccessProblem(device);
+    const std::string usbName = UsbNameOf(DescribePort(info));
     out << device << "\n"
         << "  description: " << OrDash(info.description()) << "\n"
         << "  usb id:      " << UsbIds(info) << "\n"
         << "  serial:      " << OrDash(info.serialNumber()) << "\n"
         << "  window:      " << ComNamesOf(device) << "\n"
+        << "  --port:      " << device << (usbName.empty() ? "" : " or " + usbName) << "\n"
         << "  access:      " << (problem.empty() ? "yes" : "no, " + problem) << "\n";
   }
 }

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/any_port.h"
 #include "platform/system_clock.h"
 #include "ui/form1.h"
 #include "ui/program_identity.h"
@@ -52,7 +52,7 @@ int RunTarnwick(int argc, char** argv) {
   // the program's own folder cannot be written.
   QApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
 
-  QtSerialPort port;
+  AnyPort port;  // a device, or a port server's address held by a com<n> entry
   SystemClock clock;
   QtFileChooser files;
   QtMessageBoxes messages;

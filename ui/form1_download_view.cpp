@@ -1,6 +1,7 @@
 #include "ui/form1_download_view.h"
 
 #include <initializer_list>
+#include <utility>
 #include <variant>
 
 #include <QCoreApplication>
@@ -72,11 +73,13 @@ void Form1DownloadView::SetLineTimerEnabled(bool enabled) {
 
 void Form1DownloadView::ShowMessage(const std::string& text, MessageIcon icon) {
   if (closing_) return;
-  messages_.Show(&window_, window_.windowTitle(), QString::fromStdString(text), icon);
+  // The reason logged just before belongs to this message, the failure's.
+  messages_.Show(&window_, window_.windowTitle(), QString::fromStdString(text), icon,
+                 std::exchange(failureReason_, QString()));
 }
 
 void Form1DownloadView::LogFailureReason(const std::string& reason) {
-  tarnwick::LogFailureReason(QString::fromStdString(reason));
+  failureReason_ = tarnwick::LogFailureReason(QString::fromStdString(reason));
 }
 
 bool Form1DownloadView::AskYesNo(const std::string& text) {

@@ -51,6 +51,7 @@ class Form1DownloadView final : public DownloadView {
   QTimer& timer3_;
   MessageBoxes& messages_;
   bool closing_ = false;
+  QString failureReason_;  // the failure's line of the log, for the message that follows it
   QtEventWait wait_;
 };
 

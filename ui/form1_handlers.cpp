@@ -98,12 +98,12 @@ bool Form1::LoadSettings(const QString& path) {
     ApplySettingsToControls(*ui_, *settings);
     return true;
   }
-  LogFailureReason(QStringLiteral("settings file ") + path + QStringLiteral(" not loaded: ") +
-                   failure);
+  const QString reason = LogFailureReason(QStringLiteral("settings file ") + path +
+                                          QStringLiteral(" not loaded: ") + failure);
   services_.messages.Show(this, QString::fromLatin1(kProgramTitle),
                           QStringLiteral("An error occured while loading file ") + path +
                               QStringLiteral(". The default settings will be loaded instead."),
-                          MessageIcon::Exclamation);
+                          MessageIcon::Exclamation, reason);
   LoadDefaults();
   return false;
 }
@@ -114,11 +114,11 @@ void Form1::SaveSettings(const QString& path) {
       SaveSettingsFile(path, ReadSettingsFromControls(*ui_), &failure)) {
     return;
   }
-  LogFailureReason(QStringLiteral("settings file ") + path + QStringLiteral(" not saved: ") +
-                   failure);
+  const QString reason = LogFailureReason(QStringLiteral("settings file ") + path +
+                                          QStringLiteral(" not saved: ") + failure);
   services_.messages.Show(this, QString::fromLatin1(kProgramTitle),
                           QStringLiteral("An error occured while saving file ") + path,
-                          MessageIcon::Exclamation);
+                          MessageIcon::Exclamation, reason);
 }
 
 bool Form1::KeepDamagedSettingsFile(const QString& path, QString& failure) {

@@ -13,9 +13,10 @@ class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
 
-  // A notice with an OK button; `icon` adds the exclamation (warning) picture.
-  virtual void Show(QWidget* parent, const QString& title, const QString& text,
-                    MessageIcon icon) = 0;
+  // A notice with an OK button; `icon` adds the exclamation (warning) picture. A failure's
+  // `details` (why it failed) are shown behind the box's "Show Details..." button.
+  virtual void Show(QWidget* parent, const QString& title, const QString& text, MessageIcon icon,
+                    const QString& details = {}) = 0;
   // A question with Yes and No, Yes being the default button; true for Yes.
   virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
 };

@@ -5,10 +5,11 @@
 namespace tarnwick {
 
 void QtMessageBoxes::Show(QWidget* parent, const QString& title, const QString& text,
-                          MessageIcon icon) {
+                          MessageIcon icon, const QString& details) {
   QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                   title, text, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);  // a path holding "<b>" shows as typed
+  box.setDetailedText(details);      // none: no "Show Details..." button
   box.exec();
 }
 

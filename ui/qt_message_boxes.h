@@ -6,7 +6,8 @@ namespace tarnwick {
 
 class QtMessageBoxes final : public MessageBoxes {
  public:
-  void Show(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override;
+  void Show(QWidget* parent, const QString& title, const QString& text, MessageIcon icon,
+            const QString& details = {}) override;
   bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
 };
 

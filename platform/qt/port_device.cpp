@@ -1,6 +1,7 @@
 #include "platform/qt/port_device.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -85,6 +86,33 @@ std::string ChoosePortDevice(int number, const std::string& programDir, bool com
 #endif
 }
 
+std::optional<NetworkAddress> NetworkAddressOfDevice(const std::string& device,
+                                                     std::string* problem) {
+  problem->clear();
+  if (IsNetworkAddressForm(device)) return ParseNetworkAddress(device, problem);
+  // A file of a few lines at most: anything larger is no address file, and is not read.
+  constexpr qint64 kLargestAddressFile = 4096;
+  const QFileInfo info(QString::fromStdString(device));
+  if (!info.isFile()) return std::nullopt;
+  QFile file(info.filePath());
+  if (info.size() > kLargestAddressFile || !file.open(QIODevice::ReadOnly)) {
+    *problem = "it is a file, not a device, and holds no network address";
+    return std::nullopt;
+  }
+  while (!file.atEnd()) {
+    const std::string line = file.readLine(kLargestAddressFile).trimmed().toStdString();
+    if (line.empty() || line.front() == '#') continue;
+    if (!IsNetworkAddressForm(line)) break;
+    auto address = ParseNetworkAddress(line, problem);
+    if (!address) *problem = "it holds " + line + ": " + *problem;
+    return address;
+  }
+  *problem =
+      "it is a file, not a device, and holds no network address (rfc2217://HOST:PORT or "
+      "socket://HOST:PORT)";
+  return std::nullopt;
+}
+
 std::string ResolvePortDevice(int number) {
 #ifdef _WIN32
   return ChoosePortDevice(number, {}, false, {});
@@ -137,6 +165,12 @@ std::string DescribePortDevice(int number) {
 #ifdef _WIN32
   return name + " opens " + device;
 #else
+  std::string addressProblem;
+  if (const auto address = NetworkAddressOfDevice(device, &addressProblem)) {
+    return name + " opens " + address->Text() +
+           (address->Text() == device ? "" : " (written in " + device + ")");
+  }
+  if (!addressProblem.empty()) return name + " opens " + device + ": " + addressProblem;
   std::string shown = device;
   const QFileInfo info(QString::fromStdString(device));
   if (info.isSymLink()) shown += " -> " + info.symLinkTarget().toStdString();

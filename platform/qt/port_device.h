@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/net/network_address.h"
 
 namespace tarnwick {
 
@@ -13,6 +16,13 @@ namespace tarnwick {
 // its target is gone). `systemPorts` are device paths in any order.
 std::string ChoosePortDevice(int number, const std::string& programDir, bool comEntryExists,
                              std::vector<std::string> systemPorts);
+
+// The network address that `device` stands for: the device string itself when it is written
+// as one, or the first line of a small text file (a `com<n>` entry of the program's folder
+// may be one) that holds one. Nothing for a device; nothing with `problem` set when the
+// address is malformed or a regular file holds none.
+std::optional<NetworkAddress> NetworkAddressOfDevice(const std::string& device,
+                                                     std::string* problem);
 
 // The device that "Com n" opens at this moment, looked up on this machine.
 std::string ResolvePortDevice(int number);

@@ -65,6 +65,15 @@ void SystemPort::OpenConfigured(QSerialPort& serial, const std::string& device,
   }
 }
 
+void SystemPort::SetModemLine(bool dtr, bool on) {
+  CheckUsable();
+  QSerialPort& serial = Serial();
+  if (!(dtr ? serial.setDataTerminalReady(on) : serial.setRequestToSend(on))) {
+    throw PortError(settings.Where() + " cannot set " + (dtr ? "DTR" : "RTS") + ": " +
+                    serial.errorString().toStdString() + "; the device may have no modem lines");
+  }
+}
+
 }  // namespace qt_port
 
 QtSerialPort::QtSerialPort(std::function<std::string(int)> resolveDevice)
@@ -111,6 +120,10 @@ std::int32_t QtSerialPort::InBufferCount() {
 
 void QtSerialPort::SetWakeDescriptor(int descriptor) {
   impl_->wakeDescriptor = descriptor;
+}
+
+void QtSerialPort::SetModemLine(Line line, bool on) {
+  impl_->SetModemLine(line == Line::kDtr, on);
 }
 
 void QtSerialPort::WaitForInput(std::chrono::milliseconds timeout) {

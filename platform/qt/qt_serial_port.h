@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/download/serial_port.h"
+#include "platform/modem_lines.h"
 
 namespace tarnwick {
 
@@ -14,7 +15,7 @@ class SystemPort;
 
 // The download's serial port over QSerialPort. Lives on the GUI thread; received bytes
 // are noticed by the event loop, so a blocking event pump wakes when data arrives.
-class QtSerialPort final : public SerialPort {
+class QtSerialPort final : public SerialPort, public ModemLines {
  public:
   // `resolveDevice` maps a port number to a device path (ResolvePortDevice by default).
   explicit QtSerialPort(std::function<std::string(int)> resolveDevice = {});
@@ -30,6 +31,7 @@ class QtSerialPort final : public SerialPort {
   std::string Input() override;
   std::int32_t InBufferCount() override;
   void WaitForInput(std::chrono::milliseconds timeout) override;
+  void SetModemLine(Line line, bool on) override;
 
   // WaitForInput also ends as soon as this descriptor is readable, so that a stop request
   // ends a plain wait on the port at once (POSIX only).

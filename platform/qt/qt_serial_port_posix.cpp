@@ -157,6 +157,10 @@ class PosixPort final : public qt_port::SystemPort {
     if (writeNotifier) writeNotifier->setEnabled(false);
   }
 
+  QSerialPort& Serial() override {
+    return serial;
+  }
+
  private:
   // Brings both queues up to date with the system, then fails if the device went away.
   void Refresh() {

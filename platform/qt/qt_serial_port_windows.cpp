@@ -114,6 +114,8 @@ class WindowsPort final : public qt_port::SystemPort {
         Qt::QueuedConnection);
   }
 
+  QSerialPort& Serial() override { return serial; }
+
  private:
   // Starts writing what QSerialPort holds and delivers a write that has completed, so that
   // the next part follows; never waits for the bytes to leave. A zero wait does both: it

@@ -61,6 +61,9 @@ class SystemPort {
   virtual std::string Input() = 0;
   virtual std::int32_t InBufferCount() = 0;
   virtual void WaitForInput(std::chrono::milliseconds timeout) = 0;
+  // Sets DTR (`dtr`) or RTS; throws PortError, with the system's words, when the device has
+  // no such line.
+  void SetModemLine(bool dtr, bool on);
 
   std::function<std::string(int)> resolveDevice;
   // A descriptor whose becoming readable also ends WaitForInput (a stop request); -1: none.
@@ -79,6 +82,8 @@ class SystemPort {
   // Called once when the device has gone away, possibly inside Qt's own handling of the
   // failed I/O, where closing the device would pull it away under Qt's feet.
   virtual void StopAfterFailure() = 0;
+  // The QSerialPort that holds the device.
+  virtual QSerialPort& Serial() = 0;
 };
 
 // The port of the system this program is built for.

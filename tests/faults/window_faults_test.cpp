@@ -145,6 +145,8 @@ TEST(SettingsFileFaults, AFailedSaveShowsItsMessageAndChangesNeitherWindowNorFil
                                          " not saved: ") != std::string::npos)
         << log;
     EXPECT_EQ(h.messages.texts, QStringList({"An error occured while saving file " + path}));
+    EXPECT_TRUE(c.disk_fills ||
+                h.messages.details == QStringList{QString::fromStdString(log).trimmed()});
     EXPECT_EQ(WindowBytes(h), SettingsBytes(kChanged));
     EXPECT_EQ(QFileInfo(blocker).isDir(), is_folder);
     EXPECT_EQ(Form1Harness::ReadFile(blocker),
@@ -186,6 +188,9 @@ TEST(SettingsFileFaults, ALoadReadsEveryValueOrBringsTheDefaultsBack) {
     const QStringList failed = {"An error occured while loading file " + path +
                                 ". The default settings will be loaded instead."};
     EXPECT_EQ(h.messages.texts, c.loads ? QStringList() : failed);
+    EXPECT_EQ(h.messages.details.size(), h.messages.texts.size());
+    EXPECT_TRUE(c.loads || h.messages.details.front().contains(" tarnwick: settings file " + path +
+                                                               " not loaded: "));
     qsizetype sixteen_lines = 0;
     for (int line = 0; line < 16; ++line)
       sixteen_lines = c.bytes.indexOf("\r\n", sixteen_lines) + 2;

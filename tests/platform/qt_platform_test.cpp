@@ -7,11 +7,15 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <fstream>
 #include <regex>
 #include <thread>
 
+#include "platform/qt/any_port.h"
 #include "platform/qt/low_latency.h"
 #include "platform/qt/port_device.h"
 #include "platform/qt/qt_serial_port.h"
@@ -218,6 +222,56 @@ TEST(ResolvePortDeviceTest, ComLinkInProgramFolderDecidesAndIsDescribed) {
   EXPECT_EQ(DescribePortDevice(7),
             "Com 7 opens " + link + " -> /dev/tarnwick-unplugged (not present)");
   ::unlink(link.c_str());
+}
+
+// A com<n> entry that is a small text file holds a port server's address: the tooltip names
+// it, the port reaches the server through it and a plain wait on the port blocks on the
+// socket, wakes on its bytes and fails when the server goes. A file without one is no port.
+TEST(ResolvePortDeviceTest, ComEntryFileHoldingAnAddressReachesThatServer) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  const std::string address = "socket://127.0.0.1:" + std::to_string(server.serverPort());
+  const std::string entry = QCoreApplication::applicationDirPath().toStdString() + "/com6";
+  std::ofstream(entry) << "# the bench's board B\n" << address << "\n";
+  EXPECT_EQ(DescribePortDevice(6), "Com 6 opens " + address + " (written in " + entry + ")");
+  AnyPort port;
+  port.SetPortNumber(6);
+  port.Open();
+  // Opening runs the event loop, in which the server may have taken the connection already.
+  ASSERT_TRUE(server.hasPendingConnections() || server.waitForNewConnection(5000));
+  QTcpSocket* far = server.nextPendingConnection();
+  port.Output("via file");
+  std::string got;
+  while (got.size() < 8 && far->waitForReadyRead(5000)) got += far->readAll().toStdString();
+  EXPECT_EQ(got, "via file");
+  far->write("^");
+  far->flush();
+  port.WaitForInput(60s);
+  EXPECT_EQ(port.Input(), "^");
+  far->abort();
+  try {
+    port.WaitForInput(60s);
+    port.Input();
+    ADD_FAILURE() << "the server's going went unnoticed";
+  } catch (const PortError& error) {
+    EXPECT_NE(std::string(error.what())
+                  .find("Com 6 (" + entry + " -> " + address + ") failed: 127.0.0.1 port "),
+              std::string::npos)
+        << error.what();
+  }
+  port.Close();
+
+  std::ofstream(entry) << "/dev/ttyUSB0\n";
+  const std::string none = "it is a file, not a device, and holds no network address";
+  EXPECT_NE(DescribePortDevice(6).find(none), std::string::npos) << DescribePortDevice(6);
+  try {
+    port.Open();
+    ADD_FAILURE() << "a file opened as a port";
+  } catch (const PortError& error) {
+    EXPECT_EQ(std::string(error.what()).find("Com 6 (" + entry + ") cannot be opened: " + none), 0u)
+        << error.what();
+  }
+  ::unlink(entry.c_str());
 }
 
 }  // namespace

@@ -102,13 +102,18 @@ struct ScriptedFileChooser final : FileChooser {
   }
 };
 
-// Message boxes that record the texts they were asked to show, and answer questions Yes
-// unless told otherwise.
+// Message boxes that record the texts they were asked to show, with the details of each
+// notice, and answer questions Yes unless told otherwise.
 struct RecordingMessageBoxes final : MessageBoxes {
   QStringList texts;
+  QStringList details;
   bool answer = true;
 
-  void Show(QWidget*, const QString&, const QString& text, MessageIcon) override { texts << text; }
+  void Show(QWidget*, const QString&, const QString& text, MessageIcon,
+            const QString& detail) override {
+    texts << text;
+    details << detail;
+  }
   bool AskYesNo(QWidget*, const QString&, const QString& text) override {
     texts << text;
     return answer;

@@ -316,6 +316,7 @@ TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
       SCOPED_TRACE(std::string(e.name) + ", run " + std::to_string(run));
       e.arrange(h);
       h.messages.texts.clear();
+      h.messages.details.clear();
       QString busy;  // when the target is first written to
       const auto esc = [&] { QTest::keyClick(h.form->focusWidget(), Qt::Key_Escape); };
       h.port.onOutput = [&](std::string_view) {
@@ -335,6 +336,9 @@ TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
           << log;
       EXPECT_EQ(busy, *e.version ? "usable: Command4; hidden: Command6 Command2" : QString());
       EXPECT_EQ(h.messages.texts, e.message ? QStringList{e.message} : QStringList());
+      // A failure's message keeps its text and shows the logged line as its details.
+      EXPECT_EQ(h.messages.details.join(QString()).toStdString() + (e.reason ? "\n" : ""),
+                e.reason ? log : "");
       EXPECT_EQ(Face(h), idle);
       EXPECT_EQ(h.Find<QLabel>("Label2")->text(), "Idle");
       EXPECT_FALSE(h.Find<QLabel>("Label14")->isVisible());

@@ -34,11 +34,12 @@ void ConsoleView::SetStatusText(const std::string& text) {
   if (!text.empty()) events_.Phase(text);
 }
 
-// The version is worth a line once it is known; the bare caption that comes first is not.
-void ConsoleView::SetVersionText(const std::string& text) {
-  if (text == "BootLoader Version: ") return;
+// The version as the bootloader sent it, at every version: the window's caption shows it
+// rounded ("1.3") and only from 1.30 on, but a production line's record needs it whole.
+void ConsoleView::VersionRead(const std::string& asSent, float) {
   if (handshakeEnded) handshakeEnded();
-  events_.Phase(text);
+  version_ = asSent;
+  if (!asSent.empty()) events_.Phase("BootLoader Version: " + asSent);
 }
 
 void ConsoleView::SetLinesRemainingText(const std::string& text) {
@@ -71,15 +72,19 @@ bool ConsoleView::AskYesNo(const std::string& text) {
   if (stopping_) return false;
   events_.Prompt(text, yes);
   if (yes) {
-    // The question names the line among the file's non-empty lines, as the engine counts.
-    const DownloadState& state = downloader_->State();
-    continued_.push_back(
-        {state.Stage == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile,
-         state.TotalLines - state.LineCount + 1, ReasonOf(LineFaultOf(text))});
-  } else if (!stopping_) {
+    continued_.push_back(CurrentLine(text));
+  } else {
     refused_ = text;
+    failed_line_ = CurrentLine(text);
   }
   return yes;
+}
+
+// The question names the line among the file's non-empty lines, as the engine counts.
+ContinuedLine ConsoleView::CurrentLine(const std::string& question) const {
+  const DownloadState& state = downloader_->State();
+  return {state.Stage == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile,
+          state.TotalLines - state.LineCount + 1, ReasonOf(LineFaultOf(question))};
 }
 
 void ConsoleView::AwaitEvents(std::chrono::milliseconds most) {

@@ -11,6 +11,7 @@
 #include "cli/check_command.h"
 #include "cli/cli_port.h"
 #include "cli/console_view.h"
+#include "cli/file_digest.h"
 #include "cli/handshake_timeout.h"
 #include "cli/input_files.h"
 #include "cli/line_faults.h"
@@ -124,11 +125,19 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   const std::string& portName = options.ports.front();
   auto events = MakeReporter(style, std::cout, std::cerr, portName);
   const auto started = std::chrono::steady_clock::now();
-  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason,
-                          const std::vector<ContinuedLine>& continued = {}) {
-    const double seconds =
+  const std::string startedAt = UtcNow();
+  const std::vector<FileDigest> files = DigestsOf(FilesOf(options));
+  const ConsoleView* ran = nullptr;  // the download's view, once it has run
+  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason) {
+    BoardOutcome outcome{message, reason, ToInt(code), 0, {}, "", files, {}, startedAt, UtcNow()};
+    outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    events->Outcome({message, reason, ToInt(code), seconds, continued});
+    if (ran != nullptr) {
+      outcome.continued = ran->Continued();
+      outcome.bootloaderVersion = ran->BootloaderVersion();
+      if (code != ExitCode::kStopped) outcome.failedLine = ran->FailedLine();
+    }
+    events->Outcome(outcome);
     return code;
   };
 
@@ -169,12 +178,13 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   view.handshakeEnded = [&timeout] { timeout.Stop(); };
   timeout.Start();
   const DownloadResult result = downloader.Start(options.wait ? Mode::kWait : Mode::kJump);
+  ran = &view;
   const auto [code, message] = EndingOf(
       result, view,
       timeout.Expired() ? std::optional(TimeoutMessage(options, settings, port)) : std::nullopt);
   // A stop ends with "Stopped." alone: what the interrupted download would have said of
   // itself, or why its last wait failed, is not true of it.
-  return finish(code, message, code == ExitCode::kStopped ? "" : view.Reason(), view.Continued());
+  return finish(code, message, code == ExitCode::kStopped ? "" : view.Reason());
 }
 
 }  // namespace tarnwick::cli

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "cli/board_line.h"
 #include "cli/check_command.h"
@@ -55,6 +56,16 @@ QStringList ChildArguments(const std::vector<std::string>& args, const std::stri
   return child;
 }
 
+// The outcome of a board whose process ended without giving one.
+BoardOutcome ProcessOutcome(std::string message, std::string reason, ExitCode code) {
+  BoardOutcome outcome;
+  outcome.message = std::move(message);
+  outcome.reason = std::move(reason);
+  outcome.exitCode = ToInt(code);
+  outcome.ended = UtcNow();
+  return outcome;
+}
+
 class ManyBoards {
  public:
   ManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
@@ -80,15 +91,12 @@ class ManyBoards {
                          Finished(*b, code, status);
                        });
       // A process that cannot start (no pipes or processes left) never finishes either.
-      QObject::connect(b->process.get(), &QProcess::errorOccurred,
-                       [this, b](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart) return;
-                         End(*b, {"The download process could not be started.",
-                                  b->process->errorString().toStdString(),
-                                  ToInt(ExitCode::kOther),
-                                  0,
-                                  {}});
-                       });
+      QObject::connect(
+          b->process.get(), &QProcess::errorOccurred, [this, b](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart) return;
+            End(*b, ProcessOutcome("The download process could not be started.",
+                                   b->process->errorString().toStdString(), ExitCode::kOther));
+          });
     }
   }
 
@@ -132,17 +140,12 @@ class ManyBoards {
     if (board.state.Ended()) return Count();
     if (status == QProcess::CrashExit) {
       // After a crash Qt gives the signal's number as the exit code.
-      return End(board, {"The download process was ended by signal " + std::to_string(code) + ".",
-                         "",
-                         ToInt(ExitCode::kBoardKilled),
-                         0,
-                         {}});
+      return End(board, ProcessOutcome("The download process was ended by signal " +
+                                           std::to_string(code) + ".",
+                                       "", ExitCode::kBoardKilled));
     }
-    End(board, {"The download process ended without an outcome.",
-                "",
-                code == 0 ? ToInt(ExitCode::kOther) : code,
-                0,
-                {}});
+    End(board, ProcessOutcome("The download process ended without an outcome.", "",
+                              code == 0 ? ExitCode::kOther : static_cast<ExitCode>(code)));
   }
 
   void End(Board& board, const BoardOutcome& outcome) {

@@ -184,10 +184,12 @@ void DownloadRun::ReadBootloaderVersion() {
   const std::size_t v = ReceivedText.VersionStart(ReadyBytes());
   if (v == std::string::npos) {
     BootloaderVersion = 0.0f;
+    view_.VersionRead("", BootloaderVersion);
     return;
   }
   ReceivedText.Replace(ReceivedText.Text().substr(v + 1));
   BootloaderVersion = ReadVersionNumber(ReceivedText.Text());
+  view_.VersionRead(std::string(VersionNumberText(ReceivedText.Text())), BootloaderVersion);
 }
 
 }  // namespace tarnwick

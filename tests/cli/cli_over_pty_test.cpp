@@ -140,7 +140,8 @@ TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     Case{"BothFiles", {}, {"--flash", "APP", "--eeprom", "EEP"}, 0,
-         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %"}, {}},
+         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %",
+          "BootLoader Version: 1.30\n"}, {}},
     Case{"ChecksumStop", {"--checksum-error-on-line", "3"},
          {"--flash", "APP", "--on-error", "stop"}, 3,
          {"Checksum error at line 3. Continue with download? no"},
@@ -153,9 +154,12 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
          {"--flash", "APP", "--on-error", "continue", "--json"}, 3,
          {R"(app.hex","line":3,"reason":"checksum error"},{"file":")",
           R"(app.hex","line":5,"reason":"flash write error"}])"}, {}},
-    Case{"PageErrorStop", {"--page-error-on-line", "2"}, {"--flash", "APP"}, 3,
-         {"Error writing to flash at line 2. Continue with download? no"},
-         {"Error writing to flash at line 2. ("}},
+    Case{"PageErrorStopJson", {"--page-error-on-line", "2"}, {"--flash", "APP", "--json"}, 3,
+         {R"("text":"Error writing to flash at line 2. Continue with download?","answer":"no")",
+          R"(app.hex","line":2,"reason":"flash write error"},"bootloader_version":"1.30",)",
+          R"(app.hex","lines":7,)"
+          R"("sha256":"90be28710b5981c7680bba6b727bd834b8aefc17ddc1bfbfc65dc01ec4cecb89"}],)"
+          R"("started":"20)"}, {}},
     Case{"PageErrorContinue", {"--page-error-on-line", "2"},
          {"--flash", "APP", "--on-error", "continue"}, 3,
          {"Error writing to flash at line 2. Continue with download? yes"},
@@ -169,9 +173,9 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
          {"No ready character \"!\" from the target within 2 s. ("}},
     Case{"WaitModeTimeout", {}, {"--flash", "APP", "--wait", "--timeout=1"}, 4, {},
          {"No active character \"^\" from the target within 1 s. ("}},
-    Case{"EepromRefused", {"--version", "1.27"}, {"--eeprom", "EEP", "--json"}, 5,
+    Case{"EepromRefused", {"--version", "1.20"}, {"--eeprom", "EEP", "--json"}, 5,
          {R"("text":"Embedded Bootloader Version does not support EEPROM write.")",
-          R"("exit_code":5)"}, {}},
+          R"("exit_code":5)", R"("bootloader_version":"1.20")"}, {}},
     Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7, {},
          {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}}),
     [](const auto& info) { return info.param.name; });
@@ -247,6 +251,13 @@ TEST_F(CliOverPty, ABoardKilledByASignalHasAnOutcomeAndACodeOfItsOwn) {
             std::string::npos)
       << run.out;
   EXPECT_EQ(Outcomes(run.out).size(), 2u) << run.out;
+  // The board that ended well is passed on whole, version and files included.
+  EXPECT_NE(run.out.find(R"("port":")" + good.Device() +
+                         R"(","text":"Flash File successfully downloaded.")"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find(R"("bootloader_version":"1.30","files":[{"path":")"), std::string::npos)
+      << run.out;
 }
 
 // With too few file descriptors for their pipes, some boards' processes cannot start: each is

@@ -121,6 +121,8 @@ void TakeValue(const std::string& option, const std::string& value, DownloadOpti
     options.timeoutSeconds = TimeoutOf(value);
   } else if (option == "--log") {
     options.logFile = value;
+  } else if (option == "--record") {
+    options.recordFile = value;
   } else {
     options.protocol.emplace_back(ProtocolOptionNamed(option)->field, UnescapedCharacters(value));
   }
@@ -195,7 +197,7 @@ std::vector<std::string> FilesOf(const DownloadOptions& options) {
 
 bool TakesValue(const std::string& option) {
   for (const char* name : {"--port", "--flash", "--eeprom", "--baud", "--settings", "--on-error",
-                           "--timeout", "--log"}) {
+                           "--timeout", "--log", "--record"}) {
     if (option == name) return true;
   }
   return ProtocolOptionNamed(option) != nullptr;

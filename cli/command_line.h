@@ -35,6 +35,7 @@ struct DownloadOptions {
   bool check = true;                            // --no-check sends the files as they stand
   int timeoutSeconds = kDefaultTimeoutSeconds;  // 0: the handshake may take for ever
   std::optional<std::string> logFile;
+  std::optional<std::string> recordFile;  // appended to, a line a board and run
   bool json = false;
   bool quiet = false;
   // The download command's arguments with "--name=value" split in two and without "--", so

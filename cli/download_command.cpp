@@ -15,6 +15,7 @@
 #include "cli/handshake_timeout.h"
 #include "cli/input_files.h"
 #include "cli/line_faults.h"
+#include "cli/run_record.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 #include "core/download/line_bytes.h"
@@ -138,6 +139,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
       if (code != ExitCode::kStopped) outcome.failedLine = ran->FailedLine();
     }
     events->Outcome(outcome);
+    if (options.recordFile) AppendRecord(*options.recordFile, portName, outcome);
     return code;
   };
 

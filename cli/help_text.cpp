@@ -7,7 +7,7 @@ std::string HelpText() {
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
                         [--baud RATE] [--wait] [--timeout SECONDS] [--settings FILE]
                         [protocol options] [--on-error ask|stop|continue] [--no-check]
-                        [--log FILE] [--json] [--quiet]
+                        [--log FILE] [--record FILE] [--json] [--quiet]
   tarnwick-cli ports
   tarnwick-cli check [--summary] [--json] FILE...
   tarnwick-cli --help | --version      (also `download --help`, `check --help`, -h)
@@ -36,6 +36,10 @@ download
                       (--check, the default, is still accepted)
   --log FILE          write every byte sent and received, with time stamps, to FILE (with
                       several ports, FILE.PORT for each); it may not name an input file
+  --record FILE       append one JSON line per board and run to FILE: host, port,
+                      usb_serial (the adapter's serial number, or null) and the outcome's
+                      fields below; each line is written whole, so many boards and runs may
+                      share FILE; it may not name an input file
   --json              one JSON object per line and event, for build servers
   --quiet             print the outcome only (with --json: the outcome event only)
   protocol options    --jump-command ($) --active-char (^) --start-sequence (@&$)
@@ -76,7 +80,10 @@ of the table too). With --json standard output carries JSON only, one object per
   prompt       port, text, answer ("yes" or "no")
   outcome      port, text, reason, exit_code, seconds, continued: the failed lines gone on
                past, [{file, line, reason}], reason "checksum error", "flash write error"
-               or "no response"
+               or "no response"; failed_line: the failed line answered No, {file, line,
+               reason}, or null; bootloader_version: as the bootloader sent it ("1.30"),
+               or null when none was read; files: [{path, lines, sha256}] (sha256 null
+               when unreadable); started, ended: ISO 8601 UTC times
   check_fault  file, line (0: the whole file), text, warning (true: does not fail)
   check_file   file, passed, records, data_bytes, ranges ([{start, end}])
   summary      exit_code (several ports, at the end)

@@ -63,15 +63,7 @@ class JsonReporter final : public BoardEvents {
          "\"text\":" + JsonString(text) + ",\"answer\":" + (answer ? "\"yes\"" : "\"no\""));
   }
   void Outcome(const BoardOutcome& outcome) override {
-    Emit("outcome",
-         "\"text\":" + JsonString(outcome.message) + ",\"reason\":" + JsonString(outcome.reason) +
-             ",\"exit_code\":" + std::to_string(outcome.exitCode) +
-             ",\"seconds\":" + Fixed(outcome.seconds, 3) +
-             ",\"continued\":" + ContinuedJson(outcome.continued) + ",\"failed_line\":" +
-             (outcome.failedLine ? LineJson(*outcome.failedLine) : std::string("null")) +
-             ",\"bootloader_version\":" + StringOrNull(outcome.bootloaderVersion) + ",\"files\":" +
-             FilesJson(outcome.files) + ",\"started\":" + StringOrNull(outcome.started) +
-             ",\"ended\":" + StringOrNull(outcome.ended));
+    Emit("outcome", OutcomeJsonFields(outcome));
   }
 
  private:
@@ -110,6 +102,18 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
 }
 
 }  // namespace
+
+std::string OutcomeJsonFields(const BoardOutcome& outcome) {
+  return "\"text\":" + JsonString(outcome.message) + ",\"reason\":" + JsonString(outcome.reason) +
+         ",\"exit_code\":" + std::to_string(outcome.exitCode) +
+         ",\"seconds\":" + Fixed(outcome.seconds, 3) +
+         ",\"continued\":" + ContinuedJson(outcome.continued) + ",\"failed_line\":" +
+         (outcome.failedLine ? LineJson(*outcome.failedLine) : std::string("null")) +
+         ",\"bootloader_version\":" + StringOrNull(outcome.bootloaderVersion) +
+         ",\"files\":" + FilesJson(outcome.files) +
+         ",\"started\":" + StringOrNull(outcome.started) +
+         ",\"ended\":" + StringOrNull(outcome.ended);
+}
 
 std::string JsonString(const std::string& text) {
   std::string json = "\"";

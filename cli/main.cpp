@@ -11,6 +11,7 @@
 #include "cli/input_files.h"
 #include "cli/many_boards.h"
 #include "cli/port_list.h"
+#include "cli/run_record.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 
@@ -41,6 +42,7 @@ ExitCode Run(const std::vector<std::string>& args) {
       break;
   }
   RefuseLogsOverInputs(command.download);
+  if (command.download.recordFile) CheckRecordWritable(*command.download.recordFile);
   CatchStopSignals();
   if (command.download.ports.size() > 1) {
     return DownloadToManyBoards(command.download, StyleFor(command.download));

@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <utility>
 
 #include "cli/board_line.h"
 #include "cli/check_command.h"
 #include "cli/input_files.h"
+#include "cli/run_record.h"
 #include "cli/stop_signal.h"
 
 namespace tarnwick::cli {
@@ -70,7 +72,7 @@ class ManyBoards {
  public:
   ManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
              ReportStyle style)
-      : style_(style) {
+      : style_(style), record_(options.recordFile) {
     for (const std::string& port : options.ports) {
       auto& board = boards_.emplace_back(std::make_unique<Board>());
       board->port = port;
@@ -148,7 +150,9 @@ class ManyBoards {
                               code == 0 ? ExitCode::kOther : static_cast<ExitCode>(code)));
   }
 
+  // The end of a board whose process gave no outcome, and so wrote no record line either.
   void End(Board& board, const BoardOutcome& outcome) {
+    if (record_) AppendRecord(*record_, board.port, outcome);
     board.state.Outcome(outcome);
     if (board.printer) {
       board.printer->Outcome(outcome);
@@ -217,6 +221,7 @@ class ManyBoards {
   }
 
   ReportStyle style_;
+  std::optional<std::string> record_;
   std::vector<std::unique_ptr<Board>> boards_;
   std::size_t finished_ = 0;
   bool drawn_ = false;

@@ -4,12 +4,16 @@
 #include <signal.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -183,7 +187,9 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
 
 TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   std::vector<std::unique_ptr<SimulatedTarget>> targets;
-  QStringList args{"download", "--flash", HexFile("app.hex", 40), "--baud", "115200"};
+  const QString record = TextFile("boards.jsonl", "");
+  QStringList args{"download", "--flash", HexFile("app.hex", 40), "--baud", "115200",
+                   "--record", record};
   for (int i = 0; i < 4; ++i) {
     targets.push_back(
         std::make_unique<SimulatedTarget>(i == 2 ? QStringList{"--silent"} : QStringList{}));
@@ -207,6 +213,17 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   }
   EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
   EXPECT_NE(run.err.find("No response from target bootloader."), std::string::npos);
+  // The boards appended to one record at once: a whole line each, none torn.
+  std::istringstream lines(ReadFile(record));
+  std::map<std::string, int> recorded;
+  for (std::string line; std::getline(lines, line);) {
+    const QJsonObject board = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+    ASSERT_FALSE(board.isEmpty()) << line;
+    EXPECT_EQ(board.value("files").toArray().size(), 1) << line;
+    recorded[board.value("port").toString().toStdString()] = board.value("exit_code").toInt(-1);
+  }
+  ASSERT_EQ(recorded.size(), 4u) << ReadFile(record);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(recorded[targets[i]->Device()], i == 2 ? 4 : 0);
 }
 
 // The process id of the board process that serves `device`, 0 when there is none.
@@ -379,6 +396,7 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
       // A log over an input would empty it; two boards must not write one log.
       {"download", "--port", port, "--flash", app, "--log", app},
       {"download", "--port", port, "--flash", app, "--log", linked},
+      {"download", "--port", port, "--flash", app, "--record", linked},
       {"download", "--port", port, "--flash", app, "--log", folder_.filePath("no/../app.hex")},
       {"download", "--port", port, "--eeprom", "new.eep", "--log", "./new.eep"},
       {"download", "--port", port, "--flash", app, "--settings", settings, "--log", settings},

@@ -23,7 +23,7 @@ enum class OnError { kAsk, kStop, kContinue };
 inline constexpr int kDefaultTimeoutSeconds = 30;
 
 struct DownloadOptions {
-  std::vector<std::string> ports;  // as given: a device path or com1..com8
+  std::vector<std::string> ports;  // as given: a device path or com1..com8, each once
   std::optional<std::string> flash;
   std::optional<std::string> eeprom;
   std::optional<std::int32_t> baudRate;  // bits per second, any rate the port accepts
@@ -54,7 +54,12 @@ struct Command {
   Kind kind = Kind::kHelp;
   DownloadOptions download;
   CheckOptions check;
+  bool portsJson = false;  // ports --json
 };
+
+// The window's port number that --port names: com1 to com8 in any case (com3, COM3, Com3);
+// 0 for anything else.
+int ComNumberOf(const std::string& port);
 
 // The download's files in the order they are sent: the EEPROM file, then the application file.
 std::vector<std::string> FilesOf(const DownloadOptions& options);

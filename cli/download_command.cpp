@@ -1,6 +1,8 @@
 #include "cli/download_command.h"
 
+#include <QFileInfo>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -115,10 +117,25 @@ ExitCode ExitCodeFor(DownloadResult result) {
 }
 
 std::string DeviceForPort(const std::string& port) {
-  if (port.size() == 4 && (port.rfind("com", 0) == 0 || port.rfind("COM", 0) == 0)) {
-    return ResolvePortDevice(port[3] - '0');
+  const int number = ComNumberOf(port);
+  return number > 0 ? ResolvePortDevice(number) : port;
+}
+
+void RefuseRepeatedPorts(const DownloadOptions& options) {
+  std::vector<std::string> devices;
+  for (const std::string& port : options.ports) {
+    const std::string device = DeviceForPort(port);
+    const QFileInfo info(QString::fromStdString(device));
+    const std::string identity = info.exists()    ? info.canonicalFilePath().toStdString()
+                                 : device.empty() ? port
+                                                  : device;
+    const auto same = std::find(devices.begin(), devices.end(), identity);
+    if (same != devices.end()) {
+      throw UsageError("--port " + options.ports[same - devices.begin()] + " and --port " + port +
+                       " are the same port, " + identity + "; give each board's port once");
+    }
+    devices.push_back(identity);
   }
-  return port;
 }
 
 ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
@@ -161,7 +178,15 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     log.open(std::filesystem::path(*options.logFile), std::ios::out | std::ios::trunc);
     if (!log) throw UsageError("--log " + *options.logFile + ": cannot be written");
   }
+  // A port that this user may not open: the system's reason and the group to join, which
+  // the open's own failure would not name.
+  if (const std::string problem = PortAccessProblem(device);
+      problem.rfind("cannot be opened: permission denied", 0) == 0) {
+    return finish(ExitCode::kPort, "Error encountered while accessing the com port.",
+                  (device == portName ? portName : portName + " (" + device + ")") + " " + problem);
+  }
   QtSerialPort serial([device](int) { return device; });
+  serial.SetPortName(portName);
   serial.SetWakeDescriptor(StopSignalDescriptor());
   CliPort port(serial, options.logFile ? &log : nullptr, options.baudRate);
   SystemClock clock;

@@ -1,14 +1,24 @@
 #include "cli/command_line.h"
 
 namespace tarnwick::cli {
+namespace {
+
+// A device path as this system writes one, so that every example of the help works here.
+#ifdef _WIN32
+constexpr const char* kDeviceExample = "COM12";
+#else
+constexpr const char* kDeviceExample = "/dev/ttyUSB0";
+#endif
+
+}  // namespace
 
 std::string HelpText() {
-  return R"(Usage:
+  return std::string(R"(Usage:
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
                         [--baud RATE] [--wait] [--timeout SECONDS] [--settings FILE]
                         [protocol options] [--on-error ask|stop|continue] [--no-check]
                         [--log FILE] [--record FILE] [--json] [--quiet]
-  tarnwick-cli ports
+  tarnwick-cli ports [--json]
   tarnwick-cli check [--summary] [--json] FILE...
   tarnwick-cli --help | --version      (also `download --help`, `check --help`, -h)
 
@@ -19,8 +29,10 @@ Downloads firmware into a microcontroller through its serial bootloader, as the 
 window does: the EEPROM file first, then the application (flash) file, one line at a time.
 
 download
-  --port PORT         a device path (/dev/ttyUSB0, COM12) or com1 to com8 as in the window;
-                      give it several times to download to several boards at once
+  --port PORT         a device path ()") +
+         kDeviceExample + R"() or com1 to com8 (COM3, Com3)
+                      as in the window; give it several times to download to several
+                      boards at once, each port once
   --flash FILE        send this application file
   --eeprom FILE       send this EEPROM file (at least one of the two is needed)
   --baud RATE         any rate the port accepts, such as 115200 or 1000000 (19200)
@@ -47,7 +59,10 @@ download
                       --checksum-error (-) --file-errors (#) --file-ok (@);
                       \xHH gives any byte: --ready-char '\x3F' is "?"
 
-ports   lists the serial ports, the window's "Com n" of each, and whether you may open it
+ports   lists the serial ports and the com1 to com8 entries of the program's folder, the
+        window's "Com n" of each, and whether you may open it (or the group to join);
+        --json: one JSON object per line and port: event "port", device, description,
+        usb_id, serial, window (["com1", ...]), access (true or false), problem
 check   checks Intel HEX files as a bootloader meets them (record types 00 to 05, lengths,
         checksums, one end-of-file record last, data records present, at most 32,767 lines)
         --summary   each file's records, data bytes and address ranges

@@ -34,13 +34,14 @@ ExitCode Run(const std::vector<std::string>& args) {
       std::cout << "tarnwick-cli " << TARNWICK_VERSION << '\n';
       return ExitCode::kSuccess;
     case Command::Kind::kPorts:
-      ListPorts(std::cout);
+      ListPorts(std::cout, command.portsJson);
       return ExitCode::kSuccess;
     case Command::Kind::kCheck:
       return CheckFiles(command.check, std::cout, std::cerr);
     case Command::Kind::kDownload:
       break;
   }
+  RefuseRepeatedPorts(command.download);
   RefuseLogsOverInputs(command.download);
   if (command.download.recordFile) CheckRecordWritable(*command.download.recordFile);
   CatchStopSignals();

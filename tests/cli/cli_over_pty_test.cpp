@@ -185,6 +185,50 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
+// A copy of the program beside com<n> links, as a production line sets one up: the ports go
+// by the names the user gave, in any case, each once, and `ports` lists the links.
+TEST_F(CliOverPty, PortsByTheirGivenNames) {
+  SimulatedTarget target({});
+  ASSERT_TRUE(target.Started());
+  const QString program = folder_.filePath("tarnwick-cli");
+  ASSERT_TRUE(QFile::copy(TARNWICK_CLI, program));
+  ASSERT_TRUE(QFile::link(QString::fromStdString(target.Device()), folder_.filePath("com3")));
+  ASSERT_TRUE(QFile::link(folder_.filePath("gone"), folder_.filePath("com4")));
+  const QString app = HexFile("app.hex", 2);
+  const QString device = QString::fromStdString(target.Device());
+  const std::string com4 = folder_.filePath("com4").toStdString();
+  const struct {
+    QStringList ports;
+    int code;
+    std::string error;
+  } kCases[] = {
+      {{"Com3"}, 0, ""},
+      {{"com4"}, 6, "com4 (" + com4 + ") cannot be opened: "},
+      {{folder_.filePath("gone")},
+       6,
+       folder_.filePath("gone").toStdString() + " cannot be opened: "},
+      {{"COM3", "com3"}, 2, "are the same port"},
+      {{"com3", device}, 2, "are the same port"},
+      {{device, device}, 2, "given twice"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.ports.join(' ').toStdString());
+    QStringList args{"download", "--flash", app, "--baud", "115200"};
+    for (const QString& port : c.ports) args << "--port" << port;
+    const Finished run = Cli(args, program).Wait();
+    EXPECT_EQ(run.code, c.code) << run.out << run.err;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Com 1"), std::string::npos) << run.err;
+  }
+  const Finished list = Cli({"ports"}, program).Wait();
+  EXPECT_NE(list.out.find(folder_.filePath("com3").toStdString() + "\n"), std::string::npos)
+      << list.out;
+  const Finished json = Cli({"ports", "--json"}, program).Wait();
+  EXPECT_TRUE(AllJson(json.out)) << json.out;
+  EXPECT_NE(json.out.find(R"(/com4","description":"link to )"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find(R"("window":["com3"],"access":true)"), std::string::npos) << json.out;
+}
+
 TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   std::vector<std::unique_ptr<SimulatedTarget>> targets;
   const QString record = TextFile("boards.jsonl", "");

@@ -12,6 +12,13 @@
 #include <sstream>
 #include <utility>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 #include "cli/board_line.h"
 #include "cli/check_command.h"
 #include "cli/input_files.h"
@@ -68,6 +75,22 @@ BoardOutcome ProcessOutcome(std::string message, std::string reason, ExitCode co
   return outcome;
 }
 
+// A board whose parent dies (even by SIGKILL, which the parent cannot pass on) stops as on
+// Ctrl+C, with its outcome and record, instead of running on unwatched or being cut off
+// mid-file when its output pipe breaks. Set in the child before it runs the program; a
+// parent that died before that is noticed by the child's new parent id.
+void StopWithParent(QProcess& process) {
+#ifdef __linux__
+  const pid_t parent = ::getpid();
+  process.setChildProcessModifier([parent] {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::raise(SIGTERM);
+  });
+#else
+  (void)process;
+#endif
+}
+
 class ManyBoards {
  public:
   ManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
@@ -84,6 +107,7 @@ class ManyBoards {
       board->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
       board->process->setProgram(QCoreApplication::applicationFilePath());
       board->process->setArguments(ChildArguments(args, port));
+      StopWithParent(*board->process);
       Board* b = board.get();
       QObject::connect(b->process.get(), &QProcess::readyReadStandardOutput,
                        [this, b] { Read(*b); });

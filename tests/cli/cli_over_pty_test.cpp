@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -339,6 +340,60 @@ TEST_F(CliOverPty, BoardsWhoseProcessCannotStartEndTheirOwnWay) {
     if (outcome.find(folder_.filePath("a").toStdString()) == std::string::npos) continue;
     EXPECT_NE(outcome.find(R"("exit_code":)" + std::to_string(run.code) + ","), std::string::npos)
         << outcome;
+  }
+}
+
+// Its boards stop as on Ctrl+C when the parent is killed, even by SIGKILL: each ends with 8,
+// its record written and its file's end never sent.
+TEST_F(CliOverPty, BoardsStopWhenTheirParentIsKilled) {
+  SimulatedTarget first({"--delay-ms", "20"});
+  SimulatedTarget second({"--delay-ms", "20"});
+  ASSERT_TRUE(first.Started() && second.Started());
+  const QString record = folder_.filePath("boards.jsonl");
+  Cli cli({"download", "--flash", HexFile("app.hex", 400), "--baud", "115200", "--record", record,
+           "--port", QString::fromStdString(first.Device()), "--port",
+           QString::fromStdString(second.Device())});
+  ASSERT_TRUE(cli.WaitFor("FLASH"));
+  cli.Signal(SIGKILL);
+  cli.Wait();
+  std::string lines;
+  for (int i = 0; i < 200 && std::count(lines.begin(), lines.end(), '\n') < 2; ++i) {
+    QThread::msleep(100);
+    lines = ReadFile(record);
+  }
+  std::istringstream records(lines);
+  int stopped = 0;
+  for (std::string line; std::getline(records, line);) {
+    stopped += line.find(R"("exit_code":8,)") != std::string::npos;
+  }
+  EXPECT_EQ(stopped, 2) << lines;
+  for (const SimulatedTarget* target : {&first, &second}) {
+    EXPECT_EQ(target->Received().find(":00000001FF"), std::string::npos);
+  }
+}
+
+// An output whose reader has gone (`| head -n 3`) stops nothing: every board is programmed
+// and the exit code is the download's.
+TEST_F(CliOverPty, AClosedOutputStopsNoBoard) {
+  const QString app = HexFile("app.hex", 40);
+  for (const int boards : {1, 2}) {
+    SCOPED_TRACE(boards);
+    std::vector<std::unique_ptr<SimulatedTarget>> targets;
+    QStringList args{"-c",         R"("$0" "$@" | head -n 3 >/dev/null; exit "${PIPESTATUS[0]}")",
+                     TARNWICK_CLI, "download",
+                     "--flash",    app,
+                     "--baud",     "115200",
+                     "--json"};
+    for (int i = 0; i < boards; ++i) {
+      targets.push_back(std::make_unique<SimulatedTarget>(QStringList{}));
+      ASSERT_TRUE(targets.back()->Started());
+      args << "--port" << QString::fromStdString(targets.back()->Device());
+    }
+    const Finished run = Cli(args, "/bin/bash").Wait();
+    EXPECT_EQ(run.code, 0) << run.err;
+    for (const auto& target : targets) {
+      EXPECT_NE(target->Received().find(":00000001FF"), std::string::npos);
+    }
   }
 }
 

@@ -48,6 +48,9 @@ class BoardEvents {
   // Lines of the current file sent so far, of `total`; `file` is "EEPROM" or "FLASH".
   virtual void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                         double seconds) = 0;
+  // A failed line's question is about to be asked on the terminal: what is drawn in place
+  // makes way for it.
+  virtual void Asking() {}
   // A failed line's question and the answer given ("yes" or "no").
   virtual void Prompt(const std::string& text, bool answer) = 0;
   // The end.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <string_view>
 #include <utility>
 
 #include "cli/line_faults.h"
@@ -31,7 +32,15 @@ void ConsoleView::Attach(Downloader& downloader) {
 
 void ConsoleView::SetStatusText(const std::string& text) {
   // The window empties its status while it turns busy; that is no phase.
-  if (!text.empty()) events_.Phase(text);
+  if (text.empty()) return;
+  // The window shows the lines remaining in a label beside "Sending ... - lines remaining ";
+  // a line of its own carries the count that label starts with.
+  static constexpr std::string_view kCountFollows = "lines remaining ";
+  if (text.ends_with(kCountFollows)) {
+    events_.Phase(text + std::to_string(downloader_->State().LineCount));
+    return;
+  }
+  events_.Phase(text);
 }
 
 // The version as the bootloader sent it, at every version: the window's caption shows it
@@ -67,7 +76,12 @@ bool ConsoleView::AskYesNo(const std::string& text) {
   // After a stop the engine may still ask about the line it was waiting for; that question
   // is not true of anything the target did, so it is neither shown nor recorded.
   if (stopping_) return false;
+  // The bar stands at the failed line while the question waits, and the time the answer
+  // takes is no time of the transfer's.
+  if (progress_.isActive()) ReportProgress();
+  const auto asked = std::chrono::steady_clock::now();
   const bool yes = answer_(text);
+  file_start_ += std::chrono::steady_clock::now() - asked;
   CheckStop();  // a stop while the question waited for its answer
   if (stopping_) return false;
   events_.Prompt(text, yes);

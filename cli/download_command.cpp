@@ -36,11 +36,14 @@ bool AskOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-ConsoleView::Answerer AnswererFor(const DownloadOptions& options) {
+ConsoleView::Answerer AnswererFor(const DownloadOptions& options, BoardEvents& events) {
   const OnError mode = options.onError.value_or(StdinIsTerminal() ? OnError::kAsk : OnError::kStop);
   switch (mode) {
     case OnError::kAsk:
-      return AskOnTerminal;
+      return [&events](const std::string& question) {
+        events.Asking();
+        return AskOnTerminal(question);
+      };
     case OnError::kContinue:
       return [](const std::string&) { return true; };
     case OnError::kStop:
@@ -190,7 +193,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   serial.SetWakeDescriptor(StopSignalDescriptor());
   CliPort port(serial, options.logFile ? &log : nullptr, options.baudRate);
   SystemClock clock;
-  ConsoleView view(settings, *events, AnswererFor(options));
+  ConsoleView view(settings, *events, AnswererFor(options, *events));
   Downloader downloader(port, clock, view);
   view.Attach(downloader);
   view.stopRequested = [&port] {

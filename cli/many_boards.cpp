@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -24,6 +25,7 @@
 #include "cli/input_files.h"
 #include "cli/run_record.h"
 #include "cli/stop_signal.h"
+#include "cli/terminal.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -209,14 +211,25 @@ class ManyBoards {
     }
   }
 
+  // A line a board, redrawn in place: each fits the terminal, so that none wraps and the
+  // cursor goes back up exactly over them.
   void Draw() {
     if (style_ != ReportStyle::kTerminal) return;
+    const int columns = TerminalColumns();
     if (drawn_) std::cout << "\x1b[" << boards_.size() << 'A';
     for (const auto& board : boards_) {
-      std::printf("\r\x1b[2K%-16s %s\n", board->port.c_str(), board->state.Line().c_str());
+      std::cout << "\r\x1b[2K"
+                << FitToColumns(Padded(board->port) + ' ' + board->state.Line(), columns) << '\n';
     }
-    std::fflush(stdout);
+    std::cout << std::flush;
     drawn_ = true;
+  }
+
+  // The port, padded to the longest port's name: the column of the lines and the table.
+  std::string Padded(const std::string& text) const {
+    std::size_t width = 4;  // "PORT"
+    for (const auto& board : boards_) width = std::max(width, board->port.size());
+    return text + std::string(width - std::min(width, text.size()), ' ');
   }
 
   ExitCode Summary() {
@@ -230,16 +243,17 @@ class ManyBoards {
     }
     // A failing board's row and reason go to standard error, as every failure does; on a
     // terminal the table reads as one.
-    std::printf("\n%-16s %-6s %8s  %s\n", "PORT", "EXIT", "TIME", "OUTCOME");
+    std::cout << '\n' << Padded("PORT") << " EXIT       TIME  OUTCOME\n" << std::flush;
     for (const auto& board : boards_) {
-      FILE* to = board->state.ExitCodeValue() == 0 ? stdout : stderr;
-      std::fprintf(to, "%-16s %-6d %6.1f s  %s\n", board->port.c_str(),
-                   board->state.ExitCodeValue(), board->state.Seconds(),
-                   board->state.OutcomeText().c_str());
+      std::ostream& to = board->state.ExitCodeValue() == 0 ? std::cout : std::cerr;
+      char figures[32];
+      std::snprintf(figures, sizeof figures, " %-6d %6.1f s  ", board->state.ExitCodeValue(),
+                    board->state.Seconds());
+      to << Padded(board->port) << figures << board->state.OutcomeText() << '\n';
       if (!board->state.Reason().empty()) {
-        std::fprintf(to, "%-16s %-6s %8s  Reason: %s\n", "", "", "", board->state.Reason().c_str());
+        to << Padded("") << std::string(18, ' ') << "Reason: " << board->state.Reason() << '\n';
       }
-      std::fflush(to);
+      to << std::flush;
     }
     return static_cast<ExitCode>(code);
   }

@@ -146,7 +146,7 @@ TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
 INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     Case{"BothFiles", {}, {"--flash", "APP", "--eeprom", "EEP"}, 0,
          {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %",
-          "BootLoader Version: 1.30\n"}, {}},
+          "BootLoader Version: 1.30\n", "Sending FLASH File - lines remaining 6\n"}, {}},
     Case{"ChecksumStop", {"--checksum-error-on-line", "3"},
          {"--flash", "APP", "--on-error", "stop"}, 3,
          {"Checksum error at line 3. Continue with download? no"},
@@ -245,8 +245,15 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   EXPECT_EQ(run.code, 4) << run.out;
   // The table at the end: each port with its exit code, a failing board's row on standard
   // error.
+  // The columns fit the longest port name: each code stands under EXIT.
+  const std::size_t header = run.out.find("\nPORT") + 1;
+  const std::size_t exitColumn = run.out.find("EXIT", header) - header;
   for (int i = 0; i < 4; ++i) {
     const std::string table = "\n" + (i == 2 ? run.err : run.out.substr(run.out.find("PORT")));
+    const std::size_t rowStart = table.find("\n" + targets[i]->Device() + " ") + 1;
+    EXPECT_EQ(table.find_first_not_of(' ', rowStart + targets[i]->Device().size()) - rowStart,
+              exitColumn)
+        << table;
     const std::size_t at = table.find("\n" + targets[i]->Device() + " ");
     ASSERT_NE(at, std::string::npos) << table;
     std::istringstream row(table.substr(at + 1));

@@ -274,6 +274,14 @@ ExitCode DownloadToManyBoards(const DownloadOptions& options, ReportStyle style)
     std::cerr << kCheckFailedMessage << '\n';
     if (options.json)
       std::cout << "{\"event\":\"summary\",\"exit_code\":" << ToInt(checked) << "}\n";
+    // Each board's run ended here, and the record says so as one board's would.
+    if (options.recordFile) {
+      BoardOutcome outcome = ProcessOutcome(kCheckFailedMessage, "", checked);
+      outcome.files = DigestsOf(FilesOf(options));
+      outcome.started = outcome.ended;
+      for (const std::string& port : options.ports)
+        AppendRecord(*options.recordFile, port, outcome);
+    }
     return checked;
   }
   return ManyBoards(options.args, options, style).Run();

@@ -181,6 +181,10 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     Case{"EepromRefused", {"--version", "1.20"}, {"--eeprom", "EEP", "--json"}, 5,
          {R"("text":"Embedded Bootloader Version does not support EEPROM write.")",
           R"("exit_code":5)", R"("bootloader_version":"1.20")"}, {}},
+    // The handshake's bound ends with the handshake, whatever the version.
+    Case{"OldVersionOutlastsTheTimeout", {"--version", "1.28", "--delay-ms", "300"},
+         {"--flash", "APP", "--timeout", "1"}, 0,
+         {"BootLoader Version: 1.28\n", "Flash File successfully downloaded."}, {}},
     Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7, {},
          {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}}),
     [](const auto& info) { return info.param.name; });
@@ -506,7 +510,6 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
       {"download", "--port", port, "--flash", app, "--log", folder_.filePath("no/../app.hex")},
       {"download", "--port", port, "--eeprom", "new.eep", "--log", "./new.eep"},
       {"download", "--port", port, "--flash", app, "--settings", settings, "--log", settings},
-      {"download", "--port", port, "--port", port, "--flash", app, "--log", "x.log"},
       {"download", "--port", "/a/b", "--port", "/a_b", "--flash", app, "--log", "x.log"},
       {"frobnicate"},
   };

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "cli/file_digest.h"
 
 namespace tarnwick::cli {
 
@@ -22,6 +25,13 @@ struct BoardOutcome {
   int exitCode = 0;
   double seconds = 0;  // the whole download's time
   std::vector<ContinuedLine> continued;
+  // The bootloader's version as it sent it ("1.30"), empty when none was read.
+  std::string bootloaderVersion;
+  std::vector<FileDigest> files;
+  // The failed line whose question was answered No, and what the target said of it.
+  std::optional<ContinuedLine> failedLine;
+  std::string started;  // ISO 8601 UTC
+  std::string ended;
 };
 
 // What one board's download tells the person or program watching it. The single-board
@@ -38,6 +48,9 @@ class BoardEvents {
   // Lines of the current file sent so far, of `total`; `file` is "EEPROM" or "FLASH".
   virtual void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                         double seconds) = 0;
+  // A failed line's question is about to be asked on the terminal: what is drawn in place
+  // makes way for it.
+  virtual void Asking() {}
   // A failed line's question and the answer given ("yes" or "no").
   virtual void Prompt(const std::string& text, bool answer) = 0;
   // The end.

@@ -8,15 +8,38 @@
 namespace tarnwick::cli {
 namespace {
 
+std::string Text(const QJsonObject& object, const char* name) {
+  return object.value(name).toString().toStdString();
+}
+std::int64_t Count(const QJsonObject& object, const char* name) {
+  return static_cast<std::int64_t>(object.value(name).toDouble());
+}
+
+ContinuedLine LineOf(const QJsonObject& line) {
+  return {Text(line, "file"), Count(line, "line"), Text(line, "reason")};
+}
+
 std::vector<ContinuedLine> ContinuedOf(const QJsonObject& event) {
   std::vector<ContinuedLine> continued;
   for (const QJsonValue& value : event.value("continued").toArray()) {
-    const QJsonObject line = value.toObject();
-    continued.push_back({line.value("file").toString().toStdString(),
-                         static_cast<std::int64_t>(line.value("line").toDouble()),
-                         line.value("reason").toString().toStdString()});
+    continued.push_back(LineOf(value.toObject()));
   }
   return continued;
+}
+
+std::optional<ContinuedLine> FailedLineOf(const QJsonObject& event) {
+  const QJsonObject line = event.value("failed_line").toObject();
+  if (line.isEmpty()) return std::nullopt;
+  return LineOf(line);
+}
+
+std::vector<FileDigest> FilesOf(const QJsonObject& event) {
+  std::vector<FileDigest> files;
+  for (const QJsonValue& value : event.value("files").toArray()) {
+    const QJsonObject file = value.toObject();
+    files.push_back({Text(file, "path"), Count(file, "lines"), Text(file, "sha256")});
+  }
+  return files;
 }
 
 }  // namespace
@@ -56,9 +79,10 @@ void Deliver(const QJsonObject& event, BoardEvents& to) {
   } else if (kind == "prompt") {
     to.Prompt(text, event.value("answer").toString() == "yes");
   } else if (kind == "outcome") {
-    to.Outcome({text, event.value("reason").toString().toStdString(),
-                event.value("exit_code").toInt(), event.value("seconds").toDouble(),
-                ContinuedOf(event)});
+    to.Outcome({text, Text(event, "reason"), event.value("exit_code").toInt(),
+                event.value("seconds").toDouble(), ContinuedOf(event),
+                Text(event, "bootloader_version"), FilesOf(event), FailedLineOf(event),
+                Text(event, "started"), Text(event, "ended")});
   }
 }
 

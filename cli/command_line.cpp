@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
+#include <cctype>
 #include <set>
 #include <utility>
 
@@ -9,11 +11,6 @@
 
 namespace tarnwick::cli {
 namespace {
-
-bool IsComName(const std::string& port) {
-  return port.size() == 4 && (port.compare(0, 3, "com") == 0 || port.compare(0, 3, "COM") == 0) &&
-         port[3] >= '1' && port[3] <= '8';
-}
 
 // A device path names a file (/dev/ttyUSB0, ./com1) or, on Windows, COMn of any number.
 bool IsDevicePath(const std::string& port) {
@@ -103,10 +100,13 @@ bool TakeFlag(const std::string& option, DownloadOptions& options, bool& noCheck
 
 void TakeValue(const std::string& option, const std::string& value, DownloadOptions& options) {
   if (option == "--port") {
-    if (!IsComName(value) && !IsDevicePath(value) && !IsAddressOrUsbName(value)) {
+    if (ComNumberOf(value) == 0 && !IsDevicePath(value) && !IsAddressOrUsbName(value)) {
       throw UsageError("--port " + value +
                        ": give a device path (such as /dev/ttyUSB0), com1 to com8, "
                        "rfc2217://HOST:PORT, socket://HOST:PORT or usb:SERIAL");
+    }
+    if (std::find(options.ports.begin(), options.ports.end(), value) != options.ports.end()) {
+      throw UsageError("--port " + value + " given twice");
     }
     options.ports.push_back(value);
   } else if (option == "--flash") {
@@ -125,6 +125,8 @@ void TakeValue(const std::string& option, const std::string& value, DownloadOpti
     options.logFile = value;
   } else if (IsResetOption(option)) {
     TakeResetOption(option, value, options.reset);
+  } else if (option == "--record") {
+    options.recordFile = value;
   } else {
     options.protocol.emplace_back(ProtocolOptionNamed(option)->field, UnescapedCharacters(value));
   }
@@ -190,6 +192,14 @@ CheckOptions ParseCheck(ArgumentReader& in) {
 
 }  // namespace
 
+int ComNumberOf(const std::string& port) {
+  if (port.size() != 4 || port[3] < '1' || port[3] > '8') return 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (std::tolower(static_cast<unsigned char>(port[i])) != "com"[i]) return 0;
+  }
+  return port[3] - '0';
+}
+
 std::vector<std::string> FilesOf(const DownloadOptions& options) {
   std::vector<std::string> files;
   if (options.eeprom) files.push_back(*options.eeprom);
@@ -199,7 +209,7 @@ std::vector<std::string> FilesOf(const DownloadOptions& options) {
 
 bool TakesValue(const std::string& option) {
   for (const char* name : {"--port", "--flash", "--eeprom", "--baud", "--settings", "--on-error",
-                           "--timeout", "--log"}) {
+                           "--timeout", "--log", "--record"}) {
     if (option == name) return true;
   }
   return ProtocolOptionNamed(option) != nullptr || IsResetOption(option);
@@ -216,7 +226,8 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
     command.kind = Command::Kind::kVersion;
   } else if (name == "ports") {
     command.kind = Command::Kind::kPorts;
-    if (!in.AtEnd()) throw UsageError("ports takes no arguments");
+    command.portsJson = args.size() == 2 && args[1] == "--json";
+    if (args.size() > 1 && !command.portsJson) throw UsageError("ports takes --json alone");
   } else if ((name == "check" || name == "download") && AsksForHelp(args)) {
     command.kind = Command::Kind::kHelp;
   } else if (name == "check") {

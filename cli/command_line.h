@@ -24,7 +24,8 @@ enum class OnError { kAsk, kStop, kContinue };
 inline constexpr int kDefaultTimeoutSeconds = 30;
 
 struct DownloadOptions {
-  // As given: a device path, com1..com8, a port server's address or a USB adapter's name.
+  // As given: a device path, com1..com8, a port server's address or a USB adapter's name;
+  // each once.
   std::vector<std::string> ports;
   std::optional<std::string> flash;
   std::optional<std::string> eeprom;
@@ -37,7 +38,8 @@ struct DownloadOptions {
   bool check = true;                            // --no-check sends the files as they stand
   int timeoutSeconds = kDefaultTimeoutSeconds;  // 0: the handshake may take for ever
   std::optional<std::string> logFile;
-  ResetOptions reset;  // pulsed before wait mode's wait
+  ResetOptions reset;                     // pulsed before wait mode's wait
+  std::optional<std::string> recordFile;  // appended to, a line a board and run
   bool json = false;
   bool quiet = false;
   // The download command's arguments with "--name=value" split in two and without "--", so
@@ -56,7 +58,12 @@ struct Command {
   Kind kind = Kind::kHelp;
   DownloadOptions download;
   CheckOptions check;
+  bool portsJson = false;  // ports --json
 };
+
+// The window's port number that --port names: com1 to com8 in any case (com3, COM3, Com3);
+// 0 for anything else.
+int ComNumberOf(const std::string& port);
 
 // The download's files in the order they are sent: the EEPROM file, then the application file.
 std::vector<std::string> FilesOf(const DownloadOptions& options);

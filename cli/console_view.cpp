@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <string_view>
 #include <utility>
 
 #include "cli/line_faults.h"
@@ -33,14 +34,23 @@ void ConsoleView::Attach(Downloader& downloader) {
 
 void ConsoleView::SetStatusText(const std::string& text) {
   // An empty status names no phase.
-  if (!text.empty()) events_.Phase(text);
+  if (text.empty()) return;
+  // The window shows the lines remaining in a label beside "Sending ... - lines remaining ";
+  // a line of its own carries the count that label starts with.
+  static constexpr std::string_view kCountFollows = "lines remaining ";
+  if (text.ends_with(kCountFollows)) {
+    events_.Phase(text + std::to_string(downloader_->State().LineCount));
+    return;
+  }
+  events_.Phase(text);
 }
 
-// The version is worth a line once it is known; the bare caption that comes first is not.
-void ConsoleView::SetVersionText(const std::string& text) {
-  if (text == "BootLoader Version: ") return;
+// The version as the bootloader sent it, at every version: the window's caption shows it
+// rounded ("1.3") and only from 1.30 on, but a production line's record needs it whole.
+void ConsoleView::VersionRead(const std::string& asSent, float) {
   if (handshakeEnded) handshakeEnded();
-  events_.Phase(text);
+  version_ = asSent;
+  if (!asSent.empty()) events_.Phase("BootLoader Version: " + asSent);
 }
 
 void ConsoleView::SetLinesRemainingText(const std::string& text) {
@@ -68,20 +78,29 @@ bool ConsoleView::AskYesNo(const std::string& text) {
   // After a stop the engine may still ask about the line it was waiting for; that question
   // is not true of anything the target did, so it is neither shown nor recorded.
   if (stopping_) return false;
+  // The bar stands at the failed line while the question waits, and the time the answer
+  // takes is no time of the transfer's.
+  if (progress_.isActive()) ReportProgress();
+  const auto asked = std::chrono::steady_clock::now();
   const bool yes = answer_(text);
+  file_start_ += std::chrono::steady_clock::now() - asked;
   CheckStop();  // a stop while the question waited for its answer
   if (stopping_) return false;
   events_.Prompt(text, yes);
   if (yes) {
-    // The question names the line among the file's non-empty lines, as the engine counts.
-    const DownloadState& state = downloader_->State();
-    continued_.push_back(
-        {state.Stage == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile,
-         state.TotalLines - state.LineCount + 1, ReasonOf(LineFaultOf(text))});
-  } else if (!stopping_) {
+    continued_.push_back(CurrentLine(text));
+  } else {
     refused_ = text;
+    failed_line_ = CurrentLine(text);
   }
   return yes;
+}
+
+// The question names the line among the file's non-empty lines, as the engine counts.
+ContinuedLine ConsoleView::CurrentLine(const std::string& question) const {
+  const DownloadState& state = downloader_->State();
+  return {state.Stage == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile,
+          state.TotalLines - state.LineCount + 1, ReasonOf(LineFaultOf(question))};
 }
 
 void ConsoleView::AwaitEvents(std::chrono::milliseconds most) {

@@ -29,7 +29,7 @@ class ConsoleView final : public DownloadView {
   // Called in every pump: true when the download must stop now (Ctrl+C); the engine is then
   // cancelled and every later question answered No.
   std::function<bool()> stopRequested;
-  // Called once the bootloader's version is known: the handshake is over.
+  // Called once the bootloader's version has been read: the handshake is over.
   std::function<void()> handshakeEnded;
 
   // The last message shown (the outcome) and the reason of a failure, once it has ended.
@@ -39,12 +39,17 @@ class ConsoleView final : public DownloadView {
   // and the failed lines that were answered Yes.
   const std::optional<std::string>& RefusedQuestion() const { return refused_; }
   const std::vector<ContinuedLine>& Continued() const { return continued_; }
+  // The line of RefusedQuestion.
+  const std::optional<ContinuedLine>& FailedLine() const { return failed_line_; }
+  // The bootloader's version as it sent it, empty until read.
+  const std::string& BootloaderVersion() const { return version_; }
 
   DownloadSettings CurrentSettings() override { return settings_; }
   void SetStatusText(const std::string& text) override;
   void SetLinesRemainingText(const std::string& text) override;
   void ShowLinesRemaining() override {}
-  void SetVersionText(const std::string& text) override;
+  void SetVersionText(const std::string&) override {}
+  void VersionRead(const std::string& asSent, float value) override;
   void ShowVersion() override {}
   void SetLineTimerEnabled(bool enabled) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
@@ -61,6 +66,7 @@ class ConsoleView final : public DownloadView {
  private:
   void CheckStop();
   void ReportProgress();
+  ContinuedLine CurrentLine(const std::string& question) const;
 
   DownloadSettings settings_;
   BoardEvents& events_;
@@ -78,6 +84,8 @@ class ConsoleView final : public DownloadView {
   std::string reason_;
   std::optional<std::string> refused_;
   std::vector<ContinuedLine> continued_;
+  std::optional<ContinuedLine> failed_line_;
+  std::string version_;
 };
 
 }  // namespace tarnwick::cli

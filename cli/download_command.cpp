@@ -1,6 +1,8 @@
 #include "cli/download_command.h"
 
+#include <QFileInfo>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -11,10 +13,12 @@
 #include "cli/check_command.h"
 #include "cli/cli_port.h"
 #include "cli/console_view.h"
+#include "cli/file_digest.h"
 #include "cli/handshake_timeout.h"
 #include "cli/input_files.h"
 #include "cli/line_faults.h"
 #include "cli/port_names.h"
+#include "cli/run_record.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 #include "core/download/line_bytes.h"
@@ -33,11 +37,14 @@ bool AskOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-ConsoleView::Answerer AnswererFor(const DownloadOptions& options) {
+ConsoleView::Answerer AnswererFor(const DownloadOptions& options, BoardEvents& events) {
   const OnError mode = options.onError.value_or(StdinIsTerminal() ? OnError::kAsk : OnError::kStop);
   switch (mode) {
     case OnError::kAsk:
-      return AskOnTerminal;
+      return [&events](const std::string& question) {
+        events.Asking();
+        return AskOnTerminal(question);
+      };
     case OnError::kContinue:
       return [](const std::string&) { return true; };
     case OnError::kStop:
@@ -115,10 +122,25 @@ ExitCode ExitCodeFor(DownloadResult result) {
 
 std::string DeviceForPort(const std::string& port) {
   if (IsUsbName(port)) return MatchUsbPort(port, SystemPorts());
-  if (port.size() == 4 && (port.rfind("com", 0) == 0 || port.rfind("COM", 0) == 0)) {
-    return ResolvePortDevice(port[3] - '0');
+  const int number = ComNumberOf(port);
+  return number > 0 ? ResolvePortDevice(number) : port;
+}
+
+void RefuseRepeatedPorts(const DownloadOptions& options) {
+  std::vector<std::string> devices;
+  for (const std::string& port : options.ports) {
+    const std::string device = DeviceForPort(port);
+    const QFileInfo info(QString::fromStdString(device));
+    const std::string identity = info.exists()    ? info.canonicalFilePath().toStdString()
+                                 : device.empty() ? port
+                                                  : device;
+    const auto same = std::find(devices.begin(), devices.end(), identity);
+    if (same != devices.end()) {
+      throw UsageError("--port " + options.ports[same - devices.begin()] + " and --port " + port +
+                       " are the same port, " + identity + "; give each board's port once");
+    }
+    devices.push_back(identity);
   }
-  return port;
 }
 
 ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
@@ -126,11 +148,20 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   const std::string& portName = options.ports.front();
   auto events = MakeReporter(style, std::cout, std::cerr, portName);
   const auto started = std::chrono::steady_clock::now();
-  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason,
-                          const std::vector<ContinuedLine>& continued = {}) {
-    const double seconds =
+  const std::string startedAt = UtcNow();
+  const std::vector<FileDigest> files = DigestsOf(FilesOf(options));
+  const ConsoleView* ran = nullptr;  // the download's view, once it has run
+  const auto finish = [&](ExitCode code, const std::string& message, const std::string& reason) {
+    BoardOutcome outcome{message, reason, ToInt(code), 0, {}, "", files, {}, startedAt, UtcNow()};
+    outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    events->Outcome({message, reason, ToInt(code), seconds, continued});
+    if (ran != nullptr) {
+      outcome.continued = ran->Continued();
+      outcome.bootloaderVersion = ran->BootloaderVersion();
+      if (code != ExitCode::kStopped) outcome.failedLine = ran->FailedLine();
+    }
+    events->Outcome(outcome);
+    if (options.recordFile) AppendRecord(*options.recordFile, portName, outcome);
     return code;
   };
 
@@ -152,12 +183,20 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     log.open(std::filesystem::path(*options.logFile), std::ios::out | std::ios::trunc);
     if (!log) throw UsageError("--log " + *options.logFile + ": cannot be written");
   }
+  // A port that this user may not open: the system's reason and the group to join, which
+  // the open's own failure would not name.
+  if (const std::string problem = PortAccessProblem(device);
+      problem.rfind("cannot be opened: permission denied", 0) == 0) {
+    return finish(ExitCode::kPort, "Error encountered while accessing the com port.",
+                  (device == portName ? portName : portName + " (" + device + ")") + " " + problem);
+  }
   AnyPort serial([device](int) { return device; });
+  serial.SetPortName(portName);
   serial.SetWakeDescriptor(StopSignalDescriptor());
   CliPort port(serial, options.logFile ? &log : nullptr, options.baudRate);
   if (options.wait) port.ResetAfterOpen(serial, options.reset, HoldUnlessStopped);
   SystemClock clock;
-  ConsoleView view(settings, *events, AnswererFor(options));
+  ConsoleView view(settings, *events, AnswererFor(options, *events));
   Downloader downloader(port, clock, view);
   view.Attach(downloader);
   view.stopRequested = [&port] {
@@ -172,12 +211,13 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   view.handshakeEnded = [&timeout] { timeout.Stop(); };
   timeout.Start();
   const DownloadResult result = downloader.Start(options.wait ? Mode::kWait : Mode::kJump);
+  ran = &view;
   const auto [code, message] = EndingOf(
       result, view,
       timeout.Expired() ? std::optional(TimeoutMessage(options, settings, port)) : std::nullopt);
   // A stop ends with "Stopped." alone: what the interrupted download would have said of
   // itself, or why its last wait failed, is not true of it.
-  return finish(code, message, code == ExitCode::kStopped ? "" : view.Reason(), view.Continued());
+  return finish(code, message, code == ExitCode::kStopped ? "" : view.Reason());
 }
 
 }  // namespace tarnwick::cli

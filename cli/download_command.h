@@ -16,6 +16,10 @@ ExitCode ExitCodeFor(DownloadResult result);
 // Empty when "Com n" has no device on this machine.
 std::string DeviceForPort(const std::string& port);
 
+// Throws UsageError when two --port name one device (com1 and the link it opens, say): two
+// downloads on one line would garble each other.
+void RefuseRepeatedPorts(const DownloadOptions& options);
+
 // One download to one board, reported in `style`; checks the files first with --check.
 // Throws UsageError for a bad settings file or protocol character.
 ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style);

@@ -25,17 +25,23 @@ std::string ProtocolOptionsHelp() {
   }
   return help + ";\n" + indent + "\\xHH gives any byte: --ready-char '\\x3F' is \"?\"\n";
 }
+// A device path as this system writes one, so that every example of the help works here.
+#ifdef _WIN32
+constexpr const char* kDeviceExample = "COM12";
+#else
+constexpr const char* kDeviceExample = "/dev/ttyUSB0";
+#endif
 
 }  // namespace
 
 std::string HelpText() {
-  return R"(Usage:
+  return std::string(R"(Usage:
   tarnwick-cli download --port PORT [--port PORT ...] [--flash FILE] [--eeprom FILE]
                         [--baud RATE] [--wait [--reset dtr|rts|both|none] [--reset-ms MS]]
                         [--timeout SECONDS] [--settings FILE]
                         [protocol options] [--on-error ask|stop|continue] [--no-check]
-                        [--log FILE] [--json] [--quiet]
-  tarnwick-cli ports
+                        [--log FILE] [--record FILE] [--json] [--quiet]
+  tarnwick-cli ports [--json]
   tarnwick-cli check [--summary] [--json] FILE...
   tarnwick-cli --help | --version      (also `download --help`, `check --help`, -h)
 
@@ -46,13 +52,15 @@ Downloads firmware into a microcontroller through its serial bootloader, as the 
 window does: the EEPROM file first, then the application (flash) file, one line at a time.
 
 download
-  --port PORT         a device path (/dev/ttyUSB0, COM12) or com1 to com8 as in the window;
+  --port PORT         a device path ()") +
+         kDeviceExample + R"() or com1 to com8 (COM3, Com3) as in the window;
                       rfc2217://HOST:PORT, a port server's port whose line settings are
                       set over the network (Telnet, RFC 2217); socket://HOST:PORT, plain
                       TCP with the server's own line settings; usb:SERIAL, the USB adapter
                       with that serial number (usb:VID:PID when only one such adapter is
                       plugged in; `ports` shows each adapter's);
-                      give it several times to download to several boards at once
+                      give it several times to download to several boards at once, each
+                      port once
   --flash FILE        send this application file
   --eeprom FILE       send this EEPROM file (at least one of the two is needed)
   --baud RATE         any rate the port accepts, such as 115200 or 1000000 (19200)
@@ -72,12 +80,19 @@ download
                       (--check, the default, is still accepted)
   --log FILE          write every byte sent and received, with time stamps, to FILE (with
                       several ports, FILE.PORT for each); it may not name an input file
+  --record FILE       append one JSON line per board and run to FILE: host, port,
+                      usb_serial (the adapter's serial number, or null) and the outcome's
+                      fields below; each line is written whole, so many boards and runs may
+                      share FILE; it may not name an input file
   --json              one JSON object per line and event, for build servers
   --quiet             print the outcome only (with --json: the outcome event only)
 )" + ProtocolOptionsHelp() +
          R"(
-ports   lists the serial ports, the window's "Com n" of each, whether you may open it, and
-        how --port names it (usb:SERIAL for a USB adapter)
+ports   lists the serial ports and the com1 to com8 entries of the program's folder, the
+        window's "Com n" of each, whether you may open it (or the group to join), and how
+        --port names it (usb:SERIAL for a USB adapter); --json: one JSON object per line and
+        port: event "port", device, description, usb_id, serial, window (["com1", ...]),
+        access (true or false), problem, usb_name
 check   checks Intel HEX files as a bootloader meets them (record types 00 to 05, lengths,
         checksums, one end-of-file record last, data records present, at most 32,767 lines)
         --summary   each file's records, data bytes and address ranges
@@ -110,7 +125,10 @@ of the table too). With --json standard output carries JSON only, one object per
   prompt       port, text, answer ("yes" or "no")
   outcome      port, text, reason, exit_code, seconds, continued: the failed lines gone on
                past, [{file, line, reason}], reason "checksum error", "flash write error"
-               or "no response"
+               or "no response"; failed_line: the failed line answered No, {file, line,
+               reason}, or null; bootloader_version: as the bootloader sent it ("1.30"),
+               or null when none was read; files: [{path, lines, sha256}] (sha256 null
+               when unreadable); started, ended: ISO 8601 UTC times
   check_fault  file, line (0: the whole file), text, warning (true: does not fail)
   check_file   file, passed, records, data_bytes, ranges ([{start, end}])
   summary      exit_code (several ports, at the end)

@@ -39,6 +39,15 @@ std::string BoardLogName(const std::string& log, const std::string& port) {
 }
 
 void RefuseLogsOverInputs(const DownloadOptions& options) {
+  std::vector<std::string> inputs = FilesOf(options);
+  if (options.settingsFile) inputs.push_back(*options.settingsFile);
+  if (options.recordFile) {
+    for (const std::string& input : inputs) {
+      if (SameFile(*options.recordFile, input)) {
+        throw UsageError("--record " + *options.recordFile + ": it is the input " + input);
+      }
+    }
+  }
   if (!options.logFile) return;
   std::vector<std::string> logs;
   if (options.ports.size() == 1) {
@@ -48,8 +57,6 @@ void RefuseLogsOverInputs(const DownloadOptions& options) {
       logs.push_back(BoardLogName(*options.logFile, port));
     }
   }
-  std::vector<std::string> inputs = FilesOf(options);
-  if (options.settingsFile) inputs.push_back(*options.settingsFile);
   for (std::size_t i = 0; i < logs.size(); ++i) {
     for (const std::string& input : inputs) {
       if (SameFile(logs[i], input)) {

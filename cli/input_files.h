@@ -15,9 +15,9 @@ std::optional<std::string> FileProblem(const std::string& path);
 // name.
 std::string BoardLogName(const std::string& log, const std::string& port);
 
-// Throws UsageError when a log would be written over one of the download's inputs (its files
-// or its settings file) or two boards would write one log: a log is opened for writing, and
-// a firmware file emptied by it would be lost.
+// Throws UsageError when a log or the record would be written over one of the download's
+// inputs (its files or its settings file) or two boards would write one log: a log is opened
+// for writing, and a firmware file emptied by it, or grown by a record, would be lost.
 void RefuseLogsOverInputs(const DownloadOptions& options);
 
 }  // namespace tarnwick::cli

@@ -15,14 +15,31 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
+std::string LineJson(const ContinuedLine& line) {
+  return "{\"file\":" + JsonString(line.file) + ",\"line\":" + std::to_string(line.line) +
+         ",\"reason\":" + JsonString(line.reason) + "}";
+}
+
 std::string ContinuedJson(const std::vector<ContinuedLine>& continued) {
   std::string json = "[";
   for (const ContinuedLine& line : continued) {
-    json += std::string(json.size() > 1 ? "," : "") + "{\"file\":" + JsonString(line.file) +
-            ",\"line\":" + std::to_string(line.line) + ",\"reason\":" + JsonString(line.reason) +
-            "}";
+    json += std::string(json.size() > 1 ? "," : "") + LineJson(line);
   }
   return json + "]";
+}
+
+std::string FilesJson(const std::vector<FileDigest>& files) {
+  std::string json = "[";
+  for (const FileDigest& file : files) {
+    json += std::string(json.size() > 1 ? "," : "") + "{\"path\":" + JsonString(file.path) +
+            ",\"lines\":" + std::to_string(file.lines) +
+            ",\"sha256\":" + (file.sha256.empty() ? "null" : JsonString(file.sha256)) + "}";
+  }
+  return json + "]";
+}
+
+std::string StringOrNull(const std::string& text) {
+  return text.empty() ? "null" : JsonString(text);
 }
 
 class JsonReporter final : public BoardEvents {
@@ -47,10 +64,7 @@ class JsonReporter final : public BoardEvents {
          "\"text\":" + JsonString(text) + ",\"answer\":" + (answer ? "\"yes\"" : "\"no\""));
   }
   void Outcome(const BoardOutcome& outcome) override {
-    Emit("outcome",
-         "\"text\":" + JsonString(outcome.message) + ",\"reason\":" + JsonString(outcome.reason) +
-             ",\"exit_code\":" + std::to_string(outcome.exitCode) + ",\"seconds\":" +
-             Fixed(outcome.seconds, 3) + ",\"continued\":" + ContinuedJson(outcome.continued));
+    Emit("outcome", OutcomeJsonFields(outcome));
   }
 
  private:
@@ -66,6 +80,18 @@ class JsonReporter final : public BoardEvents {
 };
 
 }  // namespace
+
+std::string OutcomeJsonFields(const BoardOutcome& outcome) {
+  return "\"text\":" + JsonString(outcome.message) + ",\"reason\":" + JsonString(outcome.reason) +
+         ",\"exit_code\":" + std::to_string(outcome.exitCode) +
+         ",\"seconds\":" + Fixed(outcome.seconds, 3) +
+         ",\"continued\":" + ContinuedJson(outcome.continued) + ",\"failed_line\":" +
+         (outcome.failedLine ? LineJson(*outcome.failedLine) : std::string("null")) +
+         ",\"bootloader_version\":" + StringOrNull(outcome.bootloaderVersion) +
+         ",\"files\":" + FilesJson(outcome.files) +
+         ",\"started\":" + StringOrNull(outcome.started) +
+         ",\"ended\":" + StringOrNull(outcome.ended);
+}
 
 std::string JsonString(const std::string& text) {
   std::string json = "\"";

@@ -13,4 +13,8 @@ namespace tarnwick::cli {
 std::unique_ptr<BoardEvents> MakeJsonReporter(std::ostream& out, const std::string& port,
                                               bool outcomeOnly);
 
+// The outcome's fields of a JSON object, without the braces: "text", "reason", "exit_code",
+// "seconds", "continued", "failed_line", "bootloader_version", "files", "started", "ended".
+std::string OutcomeJsonFields(const BoardOutcome& outcome);
+
 }  // namespace tarnwick::cli

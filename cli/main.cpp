@@ -12,6 +12,7 @@
 #include "cli/many_boards.h"
 #include "cli/port_list.h"
 #include "cli/port_names.h"
+#include "cli/run_record.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
 
@@ -34,7 +35,7 @@ ExitCode Run(const std::vector<std::string>& args) {
       std::cout << "tarnwick-cli " << TARNWICK_VERSION << '\n';
       return ExitCode::kSuccess;
     case Command::Kind::kPorts:
-      ListPorts(std::cout);
+      ListPorts(std::cout, command.portsJson);
       return ExitCode::kSuccess;
     case Command::Kind::kCheck:
       return CheckFiles(command.check, std::cout, std::cerr);
@@ -42,7 +43,9 @@ ExitCode Run(const std::vector<std::string>& args) {
       break;
   }
   CheckPortChoices(command.download);
+  RefuseRepeatedPorts(command.download);
   RefuseLogsOverInputs(command.download);
+  if (command.download.recordFile) CheckRecordWritable(*command.download.recordFile);
   CatchStopSignals();
   if (command.download.ports.size() > 1) {
     return DownloadToManyBoards(command.download, StyleFor(command.download));

@@ -5,15 +5,27 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
+#include <utility>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
 
 #include "cli/board_line.h"
 #include "cli/check_command.h"
 #include "cli/input_files.h"
+#include "cli/run_record.h"
 #include "cli/stop_signal.h"
+#include "cli/terminal.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -55,11 +67,37 @@ QStringList ChildArguments(const std::vector<std::string>& args, const std::stri
   return child;
 }
 
+// The outcome of a board whose process ended without giving one.
+BoardOutcome ProcessOutcome(std::string message, std::string reason, ExitCode code) {
+  BoardOutcome outcome;
+  outcome.message = std::move(message);
+  outcome.reason = std::move(reason);
+  outcome.exitCode = ToInt(code);
+  outcome.ended = UtcNow();
+  return outcome;
+}
+
+// A board whose parent dies (even by SIGKILL, which the parent cannot pass on) stops as on
+// Ctrl+C, with its outcome and record, instead of running on unwatched or being cut off
+// mid-file when its output pipe breaks. Set in the child before it runs the program; a
+// parent that died before that is noticed by the child's new parent id.
+void StopWithParent(QProcess& process) {
+#ifdef __linux__
+  const pid_t parent = ::getpid();
+  process.setChildProcessModifier([parent] {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::raise(SIGTERM);
+  });
+#else
+  (void)process;
+#endif
+}
+
 class ManyBoards {
  public:
   ManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
              ReportStyle style)
-      : style_(style) {
+      : style_(style), record_(options.recordFile) {
     for (const std::string& port : options.ports) {
       auto& board = boards_.emplace_back(std::make_unique<Board>());
       board->port = port;
@@ -71,6 +109,7 @@ class ManyBoards {
       board->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
       board->process->setProgram(QCoreApplication::applicationFilePath());
       board->process->setArguments(ChildArguments(args, port));
+      StopWithParent(*board->process);
       Board* b = board.get();
       QObject::connect(b->process.get(), &QProcess::readyReadStandardOutput,
                        [this, b] { Read(*b); });
@@ -80,15 +119,12 @@ class ManyBoards {
                          Finished(*b, code, status);
                        });
       // A process that cannot start (no pipes or processes left) never finishes either.
-      QObject::connect(b->process.get(), &QProcess::errorOccurred,
-                       [this, b](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart) return;
-                         End(*b, {"The download process could not be started.",
-                                  b->process->errorString().toStdString(),
-                                  ToInt(ExitCode::kOther),
-                                  0,
-                                  {}});
-                       });
+      QObject::connect(
+          b->process.get(), &QProcess::errorOccurred, [this, b](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart) return;
+            End(*b, ProcessOutcome("The download process could not be started.",
+                                   b->process->errorString().toStdString(), ExitCode::kOther));
+          });
     }
   }
 
@@ -132,20 +168,17 @@ class ManyBoards {
     if (board.state.Ended()) return Count();
     if (status == QProcess::CrashExit) {
       // After a crash Qt gives the signal's number as the exit code.
-      return End(board, {"The download process was ended by signal " + std::to_string(code) + ".",
-                         "",
-                         ToInt(ExitCode::kBoardKilled),
-                         0,
-                         {}});
+      return End(board, ProcessOutcome("The download process was ended by signal " +
+                                           std::to_string(code) + ".",
+                                       "", ExitCode::kBoardKilled));
     }
-    End(board, {"The download process ended without an outcome.",
-                "",
-                code == 0 ? ToInt(ExitCode::kOther) : code,
-                0,
-                {}});
+    End(board, ProcessOutcome("The download process ended without an outcome.", "",
+                              code == 0 ? ExitCode::kOther : static_cast<ExitCode>(code)));
   }
 
+  // The end of a board whose process gave no outcome, and so wrote no record line either.
   void End(Board& board, const BoardOutcome& outcome) {
+    if (record_) AppendRecord(*record_, board.port, outcome);
     board.state.Outcome(outcome);
     if (board.printer) {
       board.printer->Outcome(outcome);
@@ -178,14 +211,25 @@ class ManyBoards {
     }
   }
 
+  // A line a board, redrawn in place: each fits the terminal, so that none wraps and the
+  // cursor goes back up exactly over them.
   void Draw() {
     if (style_ != ReportStyle::kTerminal) return;
+    const int columns = TerminalColumns();
     if (drawn_) std::cout << "\x1b[" << boards_.size() << 'A';
     for (const auto& board : boards_) {
-      std::printf("\r\x1b[2K%-16s %s\n", board->port.c_str(), board->state.Line().c_str());
+      std::cout << "\r\x1b[2K"
+                << FitToColumns(Padded(board->port) + ' ' + board->state.Line(), columns) << '\n';
     }
-    std::fflush(stdout);
+    std::cout << std::flush;
     drawn_ = true;
+  }
+
+  // The port, padded to the longest port's name: the column of the lines and the table.
+  std::string Padded(const std::string& text) const {
+    std::size_t width = 4;  // "PORT"
+    for (const auto& board : boards_) width = std::max(width, board->port.size());
+    return text + std::string(width - std::min(width, text.size()), ' ');
   }
 
   ExitCode Summary() {
@@ -199,21 +243,23 @@ class ManyBoards {
     }
     // A failing board's row and reason go to standard error, as every failure does; on a
     // terminal the table reads as one.
-    std::printf("\n%-16s %-6s %8s  %s\n", "PORT", "EXIT", "TIME", "OUTCOME");
+    std::cout << '\n' << Padded("PORT") << " EXIT       TIME  OUTCOME\n" << std::flush;
     for (const auto& board : boards_) {
-      FILE* to = board->state.ExitCodeValue() == 0 ? stdout : stderr;
-      std::fprintf(to, "%-16s %-6d %6.1f s  %s\n", board->port.c_str(),
-                   board->state.ExitCodeValue(), board->state.Seconds(),
-                   board->state.OutcomeText().c_str());
+      std::ostream& to = board->state.ExitCodeValue() == 0 ? std::cout : std::cerr;
+      char figures[32];
+      std::snprintf(figures, sizeof figures, " %-6d %6.1f s  ", board->state.ExitCodeValue(),
+                    board->state.Seconds());
+      to << Padded(board->port) << figures << board->state.OutcomeText() << '\n';
       if (!board->state.Reason().empty()) {
-        std::fprintf(to, "%-16s %-6s %8s  Reason: %s\n", "", "", "", board->state.Reason().c_str());
+        to << Padded("") << std::string(18, ' ') << "Reason: " << board->state.Reason() << '\n';
       }
-      std::fflush(to);
+      to << std::flush;
     }
     return static_cast<ExitCode>(code);
   }
 
   ReportStyle style_;
+  std::optional<std::string> record_;
   std::vector<std::unique_ptr<Board>> boards_;
   std::size_t finished_ = 0;
   bool drawn_ = false;
@@ -228,6 +274,14 @@ ExitCode DownloadToManyBoards(const DownloadOptions& options, ReportStyle style)
     std::cerr << kCheckFailedMessage << '\n';
     if (options.json)
       std::cout << "{\"event\":\"summary\",\"exit_code\":" << ToInt(checked) << "}\n";
+    // Each board's run ended here, and the record says so as one board's would.
+    if (options.recordFile) {
+      BoardOutcome outcome = ProcessOutcome(kCheckFailedMessage, "", checked);
+      outcome.files = DigestsOf(FilesOf(options));
+      outcome.started = outcome.ended;
+      for (const std::string& port : options.ports)
+        AppendRecord(*options.recordFile, port, outcome);
+    }
     return checked;
   }
   return ManyBoards(options.args, options, style).Run();

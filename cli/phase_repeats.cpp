@@ -25,6 +25,11 @@ void PhaseRepeats::Progress(const std::string& file, std::int64_t sent, std::int
   to_->Progress(file, sent, total, seconds);
 }
 
+void PhaseRepeats::Asking() {
+  Flush();
+  to_->Asking();
+}
+
 void PhaseRepeats::Prompt(const std::string& text, bool answer) {
   Flush();
   to_->Prompt(text, answer);

@@ -20,6 +20,7 @@ class PhaseRepeats final : public BoardEvents {
   void Repeated(const std::string& text, std::int64_t times) override;
   void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                 double seconds) override;
+  void Asking() override;
   void Prompt(const std::string& text, bool answer) override;
   void Outcome(const BoardOutcome& outcome) override;
 

@@ -1,15 +1,19 @@
 #include "cli/reporters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "cli/json_reporter.h"
 #include "cli/phase_repeats.h"
+#include "cli/terminal.h"
 
 namespace tarnwick::cli {
 namespace {
 
 constexpr int kBarWidth = 30;
+constexpr int kShortestBar = 5;  // narrower says nothing
 
 std::string Fixed(double value, int decimals) {
   char text[32];
@@ -52,14 +56,19 @@ class TerminalReporter final : public BoardEvents {
   void Repeated(const std::string&, std::int64_t times) override { Line(RepeatedText(times)); }
   void Progress(const std::string& file, std::int64_t sent, std::int64_t total,
                 double seconds) override {
-    const int filled = total > 0 ? static_cast<int>(kBarWidth * sent / total) : kBarWidth;
-    out_ << '\r' << file << " [" << std::string(filled, '#') << std::string(kBarWidth - filled, '-')
-         << "] " << sent << '/' << total << " lines  " << Fixed(LinesPerSecond(sent, seconds), 0)
-         << " lines/s  " << TimeLeft(sent, total, seconds) << " left  \x1b[K" << std::flush;
+    // Redrawn in place: the line must never wrap, and what a longer line left is cleared.
+    out_ << '\r' << BarLine(file, sent, total, seconds, TerminalColumns()) << "\x1b[K"
+         << std::flush;
     bar_shown_ = true;
   }
+  // The question goes on a line of its own below the bar, which stays at the failed line.
+  void Asking() override {
+    EndBar();
+    asked_ = true;
+  }
+  // A question answered on the terminal stands there with its answer already.
   void Prompt(const std::string& text, bool answer) override {
-    Line(text + (answer ? " yes" : " no"));
+    if (!std::exchange(asked_, false)) Line(text + (answer ? " yes" : " no"));
   }
   void Outcome(const BoardOutcome& outcome) override {
     EndBar();
@@ -79,6 +88,7 @@ class TerminalReporter final : public BoardEvents {
   std::ostream& out_;
   std::ostream& err_;
   bool bar_shown_ = false;
+  bool asked_ = false;
 };
 
 class PlainReporter final : public BoardEvents {
@@ -143,6 +153,19 @@ std::unique_ptr<BoardEvents> PrinterFor(ReportStyle style, std::ostream& out, st
 }
 
 }  // namespace
+
+std::string BarLine(const std::string& file, std::int64_t sent, std::int64_t total, double seconds,
+                    int columns) {
+  const std::string figures = std::to_string(sent) + '/' + std::to_string(total) + " lines  " +
+                              Fixed(LinesPerSecond(sent, seconds), 0) + " lines/s  " +
+                              TimeLeft(sent, total, seconds) + " left";
+  // The bar takes what room the words leave, up to its full width; too little, and it goes.
+  const int room = columns - 1 - static_cast<int>(file.size() + figures.size()) - 4;
+  const int width = std::min(kBarWidth, room);
+  if (width < kShortestBar) return FitToColumns(file + ' ' + figures, columns);
+  const int filled = total > 0 ? static_cast<int>(width * sent / total) : width;
+  return file + " [" + std::string(filled, '#') + std::string(width - filled, '-') + "] " + figures;
+}
 
 std::string ClockText(double seconds) {
   const auto whole = static_cast<long>(std::lround(std::max(0.0, seconds)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -25,6 +26,11 @@ std::unique_ptr<BoardEvents> MakeReporter(ReportStyle style, std::ostream& out, 
 // `text` as a JSON string literal, quotes included; bytes that are not valid UTF-8 are
 // replaced, so that a garbled answer never makes the line unreadable.
 std::string JsonString(const std::string& text);
+
+// A file's progress as one terminal line that fits `columns`: "FLASH [####------] 40/100
+// lines  800 lines/s  0:01 left", the bar narrower or gone where the terminal is narrow.
+std::string BarLine(const std::string& file, std::int64_t sent, std::int64_t total, double seconds,
+                    int columns);
 
 // "1:05" style times left.
 std::string ClockText(double seconds);

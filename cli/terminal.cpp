@@ -6,6 +6,7 @@
 #include <iostream>
 #else
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,23 @@ bool StdinIsTerminal() {
 
 bool StdoutIsTerminal() {
   return isatty(1) != 0;
+}
+
+int TerminalColumns() {
+#ifndef _WIN32
+  winsize size{};
+  if (::ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+#endif
+  return 80;
+}
+
+std::string FitToColumns(const std::string& text, int columns) {
+  int room = columns - 1;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // inside a character
+    if (room-- <= 0) return text.substr(0, i);
+  }
+  return text;
 }
 
 #ifdef _WIN32

@@ -28,6 +28,10 @@ class DownloadView {
   // The bootloader version's caption, and showing it.
   virtual void SetVersionText(const std::string& text) = 0;
   virtual void ShowVersion() = 0;
+  // The bootloader's version once the handshake has read it, whatever it is: the number's
+  // characters as the bootloader sent them ("1.30"; empty when no number came) and the value
+  // the download goes by. The window shows only the caption above, and only from 1.30 on.
+  virtual void VersionRead(const std::string& /*asSent*/, float /*value*/) {}
   // The one-second timer that calls Downloader::ShowLinesRemainingCount while a file is sent.
   virtual void SetLineTimerEnabled(bool enabled) = 0;
 

@@ -186,10 +186,12 @@ void DownloadRun::ReadBootloaderVersion() {
   const std::size_t v = received_text_.VersionStart(ReadyBytes());
   if (v == std::string::npos) {
     bootloader_version_ = 0.0f;
+    view_.VersionRead("", bootloader_version_);
     return;
   }
   received_text_.Replace(received_text_.Text().substr(v + 1));
   bootloader_version_ = ReadVersionNumber(received_text_.Text());
+  view_.VersionRead(std::string(VersionNumberText(received_text_.Text())), bootloader_version_);
 }
 
 }  // namespace tarnwick

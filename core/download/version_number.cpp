@@ -29,6 +29,16 @@ class NumberScanner {
     return pos_ < text_.size() ? text_[pos_] : '\0';
   }
   void Take() { ++pos_; }
+  // Marks the character just taken as part of the number.
+  void Keep() {
+    if (!kept_) first_ = pos_ - 1;
+    kept_ = true;
+    end_ = pos_;
+  }
+  // The extent of the kept characters: the number as it stands in the text.
+  std::string_view Kept() const {
+    return kept_ ? text_.substr(first_, end_ - first_) : std::string_view();
+  }
   // True when the reading looked past the end of the text: more text could have continued it.
   bool RanOut() const { return ran_out_; }
 
@@ -36,6 +46,9 @@ class NumberScanner {
   std::string_view text_;
   std::size_t pos_ = 0;
   bool ran_out_ = false;
+  bool kept_ = false;
+  std::size_t first_ = 0;
+  std::size_t end_ = 0;
 };
 
 // Copies the number into the plain form that std::from_chars reads: [-]digits[.digits][e[-]digits].
@@ -44,6 +57,7 @@ std::string CollectNumber(NumberScanner& scan) {
   if (scan.Peek() == '+' || scan.Peek() == '-') {
     if (scan.Peek() == '-') number += '-';
     scan.Take();
+    scan.Keep();
   }
   bool seen_point = false;
   bool seen_digit = false;
@@ -52,6 +66,7 @@ std::string CollectNumber(NumberScanner& scan) {
     seen_digit = seen_digit || IsDigit(c);
     number += c;
     scan.Take();
+    scan.Keep();
   }
   if (!seen_digit) return std::string();
 
@@ -67,6 +82,7 @@ std::string CollectNumber(NumberScanner& scan) {
     for (char c = scan.Peek(); IsDigit(c); c = scan.Peek()) {
       exponent += c;
       scan.Take();
+      scan.Keep();
     }
     // An exponent letter without digits is not part of the number.
     if (exponent.size() > digits_start) number += exponent;
@@ -80,6 +96,11 @@ const double kFloatOverflow =
     static_cast<double>(std::numeric_limits<float>::max()) + std::ldexp(1.0, 103);
 
 }  // namespace
+
+std::string_view VersionNumberText(std::string_view text) {
+  NumberScanner scan(text);
+  return CollectNumber(scan).empty() ? std::string_view() : scan.Kept();
+}
 
 bool VersionNumberComplete(std::string_view text) {
   NumberScanner scan(text);

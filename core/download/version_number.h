@@ -17,4 +17,9 @@ float ReadVersionNumber(std::string_view text);
 // arrives in pieces is complete only then.
 bool VersionNumberComplete(std::string_view text);
 
+// The characters of `text` that ReadVersionNumber reads as the number, as they were sent:
+// from its first to its last character ("1.30" of "1.30\r\n"); empty when it starts with no
+// number. Shown beside the value, which would print 1.30 as 1.3.
+std::string_view VersionNumberText(std::string_view text);
+
 }  // namespace tarnwick

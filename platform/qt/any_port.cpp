@@ -14,24 +14,29 @@ AnyPort::AnyPort(std::function<std::string(int)> resolveDevice)
 AnyPort::~AnyPort() = default;
 
 void AnyPort::Open() {
-  const std::string name = "Com " + std::to_string(portNumber_);
+  const std::string name = portName_.empty() ? "Com " + std::to_string(portNumber_) : portName_;
   if (IsOpen()) throw PortError(name + " is already open");
   const std::string device = resolveDevice_(portNumber_);
   std::string problem;
   const std::optional<NetworkAddress> address = NetworkAddressOfDevice(device, &problem);
-  if (!problem.empty()) throw PortError(name + " (" + device + ") cannot be opened: " + problem);
+  // The port as the user knows it, and what it stands for when that is something else.
+  const auto where = [&name](const std::string& what) {
+    return what == name ? name : name + " (" + what + ")";
+  };
+  if (!problem.empty()) throw PortError(where(device) + " cannot be opened: " + problem);
   port_.reset();
   lines_ = nullptr;
   if (address) {
     const std::string shown =
         address->Text() == device ? device : device + " -> " + address->Text();
-    auto network = std::make_unique<NetworkPort>(*address, name + " (" + shown + ")");
+    auto network = std::make_unique<NetworkPort>(*address, where(shown));
     network->SetWakeDescriptor(wakeDescriptor_);
     lines_ = network.get();
     port_ = std::move(network);
   } else {
     auto serial = std::make_unique<QtSerialPort>([device](int) { return device; });
     serial->SetWakeDescriptor(wakeDescriptor_);
+    if (!portName_.empty()) serial->SetPortName(portName_);
     lines_ = serial.get();
     port_ = std::move(serial);
   }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/download/serial_port.h"
 #include "platform/modem_lines.h"
@@ -34,6 +35,8 @@ class AnyPort final : public SerialPort, public ModemLines {
 
   // Every wait of the port also ends as soon as this descriptor is readable (a stop request).
   void SetWakeDescriptor(int descriptor) { wakeDescriptor_ = descriptor; }
+  // The port as the user named it, for every message ("com3"); "Com n" when none is given.
+  void SetPortName(std::string name) { portName_ = std::move(name); }
 
  private:
   SerialPort& Opened();
@@ -43,6 +46,7 @@ class AnyPort final : public SerialPort, public ModemLines {
   std::int32_t baudRate_ = 9600;
   bool xonXoff_ = false;
   int wakeDescriptor_ = -1;
+  std::string portName_;
   std::unique_ptr<SerialPort> port_;  // the port of the last Open()
   ModemLines* lines_ = nullptr;       // the same port's modem lines
 };

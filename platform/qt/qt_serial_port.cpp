@@ -60,8 +60,9 @@ void SystemPort::OpenConfigured(QSerialPort& serial, const std::string& device,
   serial.setFlowControl(settings.xonXoff ? QSerialPort::SoftwareControl
                                          : QSerialPort::NoFlowControl);
   if (!serial.open(QIODevice::ReadWrite)) {
-    throw PortError(settings.PortName() + " (" + device +
-                    ") cannot be opened: " + serial.errorString().toStdString());
+    ConnectionSettings opened = settings;
+    opened.device = device;
+    throw PortError(opened.Where() + " cannot be opened: " + serial.errorString().toStdString());
   }
 }
 
@@ -93,6 +94,9 @@ void QtSerialPort::SetBaudRate(std::int32_t baud) {
 }
 void QtSerialPort::SetPortNumber(int number) {
   impl_->settings.portNumber = number;
+}
+void QtSerialPort::SetPortName(std::string name) {
+  impl_->settings.name = std::move(name);
 }
 void QtSerialPort::Open() {
   impl_->Open();

@@ -36,6 +36,8 @@ class QtSerialPort final : public SerialPort, public ModemLines {
   // WaitForInput also ends as soon as this descriptor is readable, so that a stop request
   // ends a plain wait on the port at once (POSIX only).
   void SetWakeDescriptor(int descriptor);
+  // The port's name in every message instead of "Com n": the port as the user gave it.
+  void SetPortName(std::string name);
 
  private:
   std::unique_ptr<qt_port::SystemPort> impl_;  // this system's way of moving the bytes

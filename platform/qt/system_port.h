@@ -23,12 +23,15 @@ struct ConnectionSettings {
   std::int32_t baudRate = 9600;
   bool xonXoff = false;
   std::string device;  // what the last Open() resolved "Com n" to
+  // The port as the user named it where that is not "Com n" (the command line's "com3" or
+  // "/dev/ttyUSB0"); empty: "Com n".
+  std::string name;
 
   // The port as the user knows it, for every message.
-  std::string PortName() const { return "Com " + std::to_string(portNumber); }
-  // The port and, once known, its device: "Com 1 (/dev/ttyUSB0)".
+  std::string PortName() const { return name.empty() ? "Com " + std::to_string(portNumber) : name; }
+  // The port and, once known and not its name already, its device: "Com 1 (/dev/ttyUSB0)".
   std::string Where() const {
-    return device.empty() ? PortName() : PortName() + " (" + device + ")";
+    return device.empty() || device == PortName() ? PortName() : PortName() + " (" + device + ")";
   }
 };
 

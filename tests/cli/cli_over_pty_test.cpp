@@ -4,12 +4,17 @@
 #include <signal.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -140,7 +145,8 @@ TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     Case{"BothFiles", {}, {"--flash", "APP", "--eeprom", "EEP"}, 0,
-         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %"}, {}},
+         {"Flash & EEPROM Files successfully downloaded.", "EEPROM 100 %", "FLASH 100 %",
+          "BootLoader Version: 1.30\n", "Sending FLASH File - lines remaining 6\n"}, {}},
     Case{"ChecksumStop", {"--checksum-error-on-line", "3"},
          {"--flash", "APP", "--on-error", "stop"}, 3,
          {"Checksum error at line 3. Continue with download? no"},
@@ -153,9 +159,12 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
          {"--flash", "APP", "--on-error", "continue", "--json"}, 3,
          {R"(app.hex","line":3,"reason":"checksum error"},{"file":")",
           R"(app.hex","line":5,"reason":"flash write error"}])"}, {}},
-    Case{"PageErrorStop", {"--page-error-on-line", "2"}, {"--flash", "APP"}, 3,
-         {"Error writing to flash at line 2. Continue with download? no"},
-         {"Error writing to flash at line 2. ("}},
+    Case{"PageErrorStopJson", {"--page-error-on-line", "2"}, {"--flash", "APP", "--json"}, 3,
+         {R"("text":"Error writing to flash at line 2. Continue with download?","answer":"no")",
+          R"(app.hex","line":2,"reason":"flash write error"},"bootloader_version":"1.30",)",
+          R"(app.hex","lines":7,)"
+          R"("sha256":"90be28710b5981c7680bba6b727bd834b8aefc17ddc1bfbfc65dc01ec4cecb89"}],)"
+          R"("started":"20)"}, {}},
     Case{"PageErrorContinue", {"--page-error-on-line", "2"},
          {"--flash", "APP", "--on-error", "continue"}, 3,
          {"Error writing to flash at line 2. Continue with download? yes"},
@@ -169,17 +178,67 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
          {"No ready character \"!\" from the target within 2 s. ("}},
     Case{"WaitModeTimeout", {}, {"--flash", "APP", "--wait", "--timeout=1"}, 4, {},
          {"No active character \"^\" from the target within 1 s. ("}},
-    Case{"EepromRefused", {"--version", "1.27"}, {"--eeprom", "EEP", "--json"}, 5,
+    Case{"EepromRefused", {"--version", "1.20"}, {"--eeprom", "EEP", "--json"}, 5,
          {R"("text":"Embedded Bootloader Version does not support EEPROM write.")",
-          R"("exit_code":5)"}, {}},
+          R"("exit_code":5)", R"("bootloader_version":"1.20")"}, {}},
+    // The handshake's bound ends with the handshake, whatever the version.
+    Case{"OldVersionOutlastsTheTimeout", {"--version", "1.28", "--delay-ms", "300"},
+         {"--flash", "APP", "--timeout", "1"}, 0,
+         {"BootLoader Version: 1.28\n", "Flash File successfully downloaded."}, {}},
     Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7, {},
          {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
+// A copy of the program beside com<n> links, as a production line sets one up: the ports go
+// by the names the user gave, in any case, each once, and `ports` lists the links.
+TEST_F(CliOverPty, PortsByTheirGivenNames) {
+  SimulatedTarget target({});
+  ASSERT_TRUE(target.Started());
+  const QString program = folder_.filePath("tarnwick-cli");
+  ASSERT_TRUE(QFile::copy(TARNWICK_CLI, program));
+  ASSERT_TRUE(QFile::link(QString::fromStdString(target.Device()), folder_.filePath("com3")));
+  ASSERT_TRUE(QFile::link(folder_.filePath("gone"), folder_.filePath("com4")));
+  const QString app = HexFile("app.hex", 2);
+  const QString device = QString::fromStdString(target.Device());
+  const std::string com4 = folder_.filePath("com4").toStdString();
+  const struct {
+    QStringList ports;
+    int code;
+    std::string error;
+  } kCases[] = {
+      {{"Com3"}, 0, ""},
+      {{"com4"}, 6, "com4 (" + com4 + ") cannot be opened: "},
+      {{folder_.filePath("gone")},
+       6,
+       folder_.filePath("gone").toStdString() + " cannot be opened: "},
+      {{"COM3", "com3"}, 2, "are the same port"},
+      {{"com3", device}, 2, "are the same port"},
+      {{device, device}, 2, "given twice"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.ports.join(' ').toStdString());
+    QStringList args{"download", "--flash", app, "--baud", "115200"};
+    for (const QString& port : c.ports) args << "--port" << port;
+    const Finished run = Cli(args, program).Wait();
+    EXPECT_EQ(run.code, c.code) << run.out << run.err;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Com 1"), std::string::npos) << run.err;
+  }
+  const Finished list = Cli({"ports"}, program).Wait();
+  EXPECT_NE(list.out.find(folder_.filePath("com3").toStdString() + "\n"), std::string::npos)
+      << list.out;
+  const Finished json = Cli({"ports", "--json"}, program).Wait();
+  EXPECT_TRUE(AllJson(json.out)) << json.out;
+  EXPECT_NE(json.out.find(R"(/com4","description":"link to )"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find(R"("window":["com3"],"access":true)"), std::string::npos) << json.out;
+}
+
 TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   std::vector<std::unique_ptr<SimulatedTarget>> targets;
-  QStringList args{"download", "--flash", HexFile("app.hex", 40), "--baud", "115200"};
+  const QString record = TextFile("boards.jsonl", "");
+  QStringList args{"download", "--flash", HexFile("app.hex", 40), "--baud", "115200",
+                   "--record", record};
   for (int i = 0; i < 4; ++i) {
     targets.push_back(
         std::make_unique<SimulatedTarget>(i == 2 ? QStringList{"--silent"} : QStringList{}));
@@ -190,8 +249,15 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   EXPECT_EQ(run.code, 4) << run.out;
   // The table at the end: each port with its exit code, a failing board's row on standard
   // error.
+  // The columns fit the longest port name: each code stands under EXIT.
+  const std::size_t header = run.out.find("\nPORT") + 1;
+  const std::size_t exitColumn = run.out.find("EXIT", header) - header;
   for (int i = 0; i < 4; ++i) {
     const std::string table = "\n" + (i == 2 ? run.err : run.out.substr(run.out.find("PORT")));
+    const std::size_t rowStart = table.find("\n" + targets[i]->Device() + " ") + 1;
+    EXPECT_EQ(table.find_first_not_of(' ', rowStart + targets[i]->Device().size()) - rowStart,
+              exitColumn)
+        << table;
     const std::size_t at = table.find("\n" + targets[i]->Device() + " ");
     ASSERT_NE(at, std::string::npos) << table;
     std::istringstream row(table.substr(at + 1));
@@ -203,6 +269,17 @@ TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
   }
   EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
   EXPECT_NE(run.err.find("No response from target bootloader."), std::string::npos);
+  // The boards appended to one record at once: a whole line each, none torn.
+  std::istringstream lines(ReadFile(record));
+  std::map<std::string, int> recorded;
+  for (std::string line; std::getline(lines, line);) {
+    const QJsonObject board = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+    ASSERT_FALSE(board.isEmpty()) << line;
+    EXPECT_EQ(board.value("files").toArray().size(), 1) << line;
+    recorded[board.value("port").toString().toStdString()] = board.value("exit_code").toInt(-1);
+  }
+  ASSERT_EQ(recorded.size(), 4u) << ReadFile(record);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(recorded[targets[i]->Device()], i == 2 ? 4 : 0);
 }
 
 // The process id of the board process that serves `device`, 0 when there is none.
@@ -249,6 +326,13 @@ TEST_F(CliOverPty, ABoardKilledByASignalHasAnOutcomeAndACodeOfItsOwn) {
             std::string::npos)
       << run.out;
   EXPECT_EQ(Outcomes(run.out).size(), 2u) << run.out;
+  // The board that ended well is passed on whole, version and files included.
+  EXPECT_NE(run.out.find(R"("port":")" + good.Device() +
+                         R"(","text":"Flash File successfully downloaded.")"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find(R"("bootloader_version":"1.30","files":[{"path":")"), std::string::npos)
+      << run.out;
 }
 
 // With too few file descriptors for their pipes, some boards' processes cannot start: each is
@@ -269,6 +353,60 @@ TEST_F(CliOverPty, BoardsWhoseProcessCannotStartEndTheirOwnWay) {
     if (outcome.find(folder_.filePath("a").toStdString()) == std::string::npos) continue;
     EXPECT_NE(outcome.find(R"("exit_code":)" + std::to_string(run.code) + ","), std::string::npos)
         << outcome;
+  }
+}
+
+// Its boards stop as on Ctrl+C when the parent is killed, even by SIGKILL: each ends with 8,
+// its record written and its file's end never sent.
+TEST_F(CliOverPty, BoardsStopWhenTheirParentIsKilled) {
+  SimulatedTarget first({"--delay-ms", "20"});
+  SimulatedTarget second({"--delay-ms", "20"});
+  ASSERT_TRUE(first.Started() && second.Started());
+  const QString record = folder_.filePath("boards.jsonl");
+  Cli cli({"download", "--flash", HexFile("app.hex", 400), "--baud", "115200", "--record", record,
+           "--port", QString::fromStdString(first.Device()), "--port",
+           QString::fromStdString(second.Device())});
+  ASSERT_TRUE(cli.WaitFor("FLASH"));
+  cli.Signal(SIGKILL);
+  cli.Wait();
+  std::string lines;
+  for (int i = 0; i < 200 && std::count(lines.begin(), lines.end(), '\n') < 2; ++i) {
+    QThread::msleep(100);
+    lines = ReadFile(record);
+  }
+  std::istringstream records(lines);
+  int stopped = 0;
+  for (std::string line; std::getline(records, line);) {
+    stopped += line.find(R"("exit_code":8,)") != std::string::npos;
+  }
+  EXPECT_EQ(stopped, 2) << lines;
+  for (const SimulatedTarget* target : {&first, &second}) {
+    EXPECT_EQ(target->Received().find(":00000001FF"), std::string::npos);
+  }
+}
+
+// An output whose reader has gone (`| head -n 3`) stops nothing: every board is programmed
+// and the exit code is the download's.
+TEST_F(CliOverPty, AClosedOutputStopsNoBoard) {
+  const QString app = HexFile("app.hex", 40);
+  for (const int boards : {1, 2}) {
+    SCOPED_TRACE(boards);
+    std::vector<std::unique_ptr<SimulatedTarget>> targets;
+    QStringList args{"-c",         R"("$0" "$@" | head -n 3 >/dev/null; exit "${PIPESTATUS[0]}")",
+                     TARNWICK_CLI, "download",
+                     "--flash",    app,
+                     "--baud",     "115200",
+                     "--json"};
+    for (int i = 0; i < boards; ++i) {
+      targets.push_back(std::make_unique<SimulatedTarget>(QStringList{}));
+      ASSERT_TRUE(targets.back()->Started());
+      args << "--port" << QString::fromStdString(targets.back()->Device());
+    }
+    const Finished run = Cli(args, "/bin/bash").Wait();
+    EXPECT_EQ(run.code, 0) << run.err;
+    for (const auto& target : targets) {
+      EXPECT_NE(target->Received().find(":00000001FF"), std::string::npos);
+    }
   }
 }
 
@@ -370,10 +508,10 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
       // A log over an input would empty it; two boards must not write one log.
       {"download", "--port", port, "--flash", app, "--log", app},
       {"download", "--port", port, "--flash", app, "--log", linked},
+      {"download", "--port", port, "--flash", app, "--record", linked},
       {"download", "--port", port, "--flash", app, "--log", folder_.filePath("no/../app.hex")},
       {"download", "--port", port, "--eeprom", "new.eep", "--log", "./new.eep"},
       {"download", "--port", port, "--flash", app, "--settings", settings, "--log", settings},
-      {"download", "--port", port, "--port", port, "--flash", app, "--log", "x.log"},
       {"download", "--port", "/a/b", "--port", "/a_b", "--flash", app, "--log", "x.log"},
       {"frobnicate"},
   };

@@ -52,7 +52,7 @@ TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {
 
   EXPECT_EQ(download.view.Message(), "Flash & EEPROM Files successfully downloaded.");
   EXPECT_FALSE(download.port.IsOpen());
-  EXPECT_EQ(download.events.Version(), "BootLoader Version: 1.3");
+  EXPECT_EQ(download.events.Version(), "BootLoader Version: 1.30");
 
   // After the handshake's requests: the EEPROM command, then every non-empty line once, in
   // order, with no line end.
@@ -65,7 +65,7 @@ TEST(EngineOverPty, SendsBothFilesLineByLineAndReportsSuccess) {
 
 // The ready answer as adapters hand it over, in one piece or a byte at a time (so split after
 // the ready character, after the V and inside the number), in both modes and without a
-// version (the label shows a version from 1.30 on); and protocol characters that go to the
+// version (shown as the bootloader sent it); and protocol characters that go to the
 // line as one 8-bit byte each, or not at all. Wait mode sends nothing before the reset.
 TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
   const std::string kDone = "Flash File successfully downloaded.";
@@ -75,20 +75,20 @@ TEST(EngineOverPty, HandshakeReadsTheWholeReplyAndSendsOneBytePerCharacter) {
     std::int16_t wait_mode;
     std::function<void(DownloadSettings&)> arrange;
     std::string message;
-    std::string version;  // the version label's text after "BootLoader Version: "
+    std::string version;  // the version shown after "BootLoader Version: "
     std::string first_sent;
   } cases[] = {
       // clang-format off
-      {{}, 0, nullptr, kDone, "1.3", "$@&$"},
-      {{"--reply-byte-gap", "4"}, 0, nullptr, kDone, "1.3", "$@&$"},
+      {{}, 0, nullptr, kDone, "1.30", "$@&$"},
+      {{"--reply-byte-gap", "4"}, 0, nullptr, kDone, "1.30", "$@&$"},
       // Nothing is sent before the target is reset.
-      {{"--reply-byte-gap", "4", "--reset-after-ms", "1500"}, 1, nullptr, kDone, "1.3",
+      {{"--reply-byte-gap", "4", "--reset-after-ms", "1500"}, 1, nullptr, kDone, "1.30",
        "@&$" + kLines},
       {{"--reply-byte-gap", "4", "--no-version"}, 0, nullptr, kDone, "", "$@&$"},
       {{"--jump-command", "\\xE9", "--line-complete-char", "\\xB5"}, 0, [](DownloadSettings& s) {
          s.JumpCommand = "\xC3\xA9";            // é
          s.LineCompleteCharacter = "\xC2\xB5"; }, // µ
-       kDone, "1.3", "\xE9@&$"},
+       kDone, "1.30", "\xE9@&$"},
       {{}, 0, [](DownloadSettings& s) { s.ReadyCharacter = "\xE2\x82\xAC"; },  // €
        "The Bootloader Ready setting holds a character that cannot be sent as one byte.", "", ""},
       // clang-format on

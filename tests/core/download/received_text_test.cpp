@@ -89,5 +89,28 @@ TEST(ReceivedText, TheBoundNeverChangesWhatTheHandshakeDecides) {
   }
 }
 
+// The version as sent is exactly the characters the value was read from: reading them alone
+// gives the same value, and nothing around the number comes with them.
+TEST(VersionNumber, TextAsSentIsWhatTheValueWasReadFrom) {
+  const struct {
+    const char* text;
+    const char* asSent;
+  } kCases[] = {{"1.30\r\n", "1.30"},
+                {" 1.27?", "1.27"},
+                {"-2E1x", "-2E1"},
+                {"1.5Ex", "1.5"},
+                {"+.5 ", "+.5"},
+                {"1.30.2", "1.30"},
+                {"\t2d-1;", "2d-1"},
+                {"abc", ""},
+                {"-", ""},
+                {"", ""}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(VersionNumberText(c.text), c.asSent);
+    EXPECT_EQ(ReadVersionNumber(c.asSent), ReadVersionNumber(c.text));
+  }
+}
+
 }  // namespace
 }  // namespace tarnwick

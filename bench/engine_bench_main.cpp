@@ -18,10 +18,7 @@
 #include "bench/bench_settings.h"
 #include "bench/cpu_stretches.h"
 #include "bench/measure.h"
-#include "cli/console_view.h"
-#include "core/download/downloader.h"
-#include "platform/qt/qt_serial_port.h"
-#include "platform/system_clock.h"
+#include "cli/headless_download.h"
 
 namespace tarnwick::bench {
 namespace {
@@ -46,23 +43,16 @@ class LastPhase final : public cli::BoardEvents {
 // answered Yes, as a user who wants the whole file would.
 struct Engine {
   Engine(const std::string& device, DownloadSettings settings)
-      : port([device](int) { return device; }),
-        view(std::move(settings), phases, [](const std::string&) { return true; }),
-        downloader(port, clock, view) {
-    view.Attach(downloader);
-  }
+      : board(device, std::move(settings), phases, [](const std::string&) { return true; }) {}
 
-  QtSerialPort port;
-  SystemClock clock;
   LastPhase phases;
-  cli::ConsoleView view;
-  Downloader downloader;
+  cli::HeadlessDownload board;
 };
 
 // One jump-mode download, with the figures that every scenario reports.
 void RunDownload(Engine& engine) {
-  ReportDownload([&] { engine.downloader.Start(Mode::kJump); });
-  const std::string& message = engine.view.Message();
+  ReportDownload([&] { engine.board.downloader.Start(Mode::kJump); });
+  const std::string& message = engine.board.view.Message();
   ReportText("outcome", message.empty() ? "no message, status " + engine.phases.Text() : message);
 }
 
@@ -77,7 +67,7 @@ int Run(std::string_view scenario, const std::string& device, const std::string&
     // Cancel a little after the last reading, so that the cancel's own work is not in it. A
     // precise timer: a coarse one may fire 5 % early, a second and a half before that reading.
     QTimer::singleShot(whole + std::chrono::milliseconds(300), Qt::PreciseTimer,
-                       [&] { engine.downloader.Cancel(); });
+                       [&] { engine.board.downloader.Cancel(); });
     RunDownload(engine);
     stretches.Report();
   }

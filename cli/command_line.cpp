@@ -8,6 +8,7 @@
 #include "cli/option_values.h"
 #include "cli/port_names.h"
 #include "core/settings/protocol_settings.h"
+#include "platform/qt/port_device.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -191,14 +192,6 @@ CheckOptions ParseCheck(ArgumentReader& in) {
 }
 
 }  // namespace
-
-int ComNumberOf(const std::string& port) {
-  if (port.size() != 4 || port[3] < '1' || port[3] > '8') return 0;
-  for (std::size_t i = 0; i < 3; ++i) {
-    if (std::tolower(static_cast<unsigned char>(port[i])) != "com"[i]) return 0;
-  }
-  return port[3] - '0';
-}
 
 std::vector<std::string> FilesOf(const DownloadOptions& options) {
   std::vector<std::string> files;

@@ -61,10 +61,6 @@ struct Command {
   bool portsJson = false;  // ports --json
 };
 
-// The window's port number that --port names: com1 to com8 in any case (com3, COM3, Com3);
-// 0 for anything else.
-int ComNumberOf(const std::string& port);
-
 // The download's files in the order they are sent: the EEPROM file, then the application file.
 std::vector<std::string> FilesOf(const DownloadOptions& options);
 

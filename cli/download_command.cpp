@@ -15,6 +15,7 @@
 #include "cli/console_view.h"
 #include "cli/file_digest.h"
 #include "cli/handshake_timeout.h"
+#include "cli/headless_download.h"
 #include "cli/input_files.h"
 #include "cli/line_faults.h"
 #include "cli/port_names.h"
@@ -190,15 +191,14 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
     return finish(ExitCode::kPort, "Error encountered while accessing the com port.",
                   (device == portName ? portName : portName + " (" + device + ")") + " " + problem);
   }
-  AnyPort serial([device](int) { return device; });
-  serial.SetPortName(portName);
-  serial.SetWakeDescriptor(StopSignalDescriptor());
-  CliPort port(serial, options.logFile ? &log : nullptr, options.baudRate);
-  if (options.wait) port.ResetAfterOpen(serial, options.reset, HoldUnlessStopped);
-  SystemClock clock;
-  ConsoleView view(settings, *events, AnswererFor(options, *events));
-  Downloader downloader(port, clock, view);
-  view.Attach(downloader);
+  HeadlessDownload board(device, settings, *events, AnswererFor(options, *events),
+                         options.logFile ? &log : nullptr, options.baudRate);
+  board.serial.SetPortName(portName);
+  board.serial.SetWakeDescriptor(StopSignalDescriptor());
+  CliPort& port = board.port;
+  ConsoleView& view = board.view;
+  Downloader& downloader = board.downloader;
+  if (options.wait) port.ResetAfterOpen(board.serial, options.reset, HoldUnlessStopped);
   view.stopRequested = [&port] {
     if (!StopSignalled()) return false;
     port.Stop();

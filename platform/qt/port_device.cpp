@@ -181,4 +181,12 @@ std::string DescribePortDevice(int number) {
 #endif
 }
 
+int ComNumberOf(const std::string& name) {
+  if (name.size() != 4 || name[3] < '1' || name[3] > '8') return 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (std::tolower(static_cast<unsigned char>(name[i])) != "com"[i]) return 0;
+  }
+  return name[3] - '0';
+}
+
 }  // namespace tarnwick

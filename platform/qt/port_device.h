@@ -27,6 +27,10 @@ std::optional<NetworkAddress> NetworkAddressOfDevice(const std::string& device,
 // The device that "Com n" opens at this moment, looked up on this machine.
 std::string ResolvePortDevice(int number);
 
+// The window's port number that a name gives: com1 to com8 in any case (com3, COM3, Com3);
+// 0 for anything else.
+int ComNumberOf(const std::string& name);
+
 // Why this user cannot open `device` now ("not present", "cannot be opened: ..." with the
 // group to join when permission is lacking), or empty when it can be opened.
 std::string PortAccessProblem(const std::string& device);

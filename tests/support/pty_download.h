@@ -6,10 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/console_view.h"
-#include "core/download/downloader.h"
-#include "platform/qt/qt_serial_port.h"
-#include "platform/system_clock.h"
+#include "cli/headless_download.h"
 
 namespace tarnwick::testing {
 
@@ -38,25 +35,22 @@ struct RecordedEvents final : cli::BoardEvents {
   std::function<void(std::int64_t sent, std::int64_t total)> on_progress;
 };
 
-// The engine with the real Qt port, opening `device` for every port number, the system clock
-// and the command line's view, wired as tarnwick-cli wires them.
+// The engine as tarnwick-cli wires it, opening `device` for every port number, each question
+// answered Yes, and a Cancel that a test can press after a while.
 struct PtyDownload {
   PtyDownload(const std::string& device, DownloadSettings settings)
-      : port([device](int) { return device; }),
-        view(std::move(settings), events, [](const std::string&) { return true; }),
-        downloader(port, clock, view) {
-    view.Attach(downloader);
+      : board(device, std::move(settings), events, [](const std::string&) { return true; }) {
     cancel.setSingleShot(true);
     QObject::connect(&cancel, &QTimer::timeout, [this] { downloader.Cancel(); });
   }
   // Presses Cancel after `milliseconds` of pumped events.
   void CancelAfter(int milliseconds) { cancel.start(milliseconds); }
 
-  QtSerialPort port;
-  SystemClock clock;
   RecordedEvents events;
-  cli::ConsoleView view;
-  Downloader downloader;
+  cli::HeadlessDownload board;
+  cli::CliPort& port = board.port;
+  cli::ConsoleView& view = board.view;
+  Downloader& downloader = board.downloader;
   QTimer cancel;
 };
 

@@ -35,7 +35,7 @@ void CliPort::SetBaudRate(std::int32_t listed) {
 
 void CliPort::ResetAfterOpen(ModemLines& lines, ResetOptions reset,
                              std::function<void(std::chrono::milliseconds)> hold) {
-  resetLines_ = &lines;
+  reset_lines_ = &lines;
   reset_ = reset;
   hold_ = std::move(hold);
 }
@@ -43,9 +43,9 @@ void CliPort::ResetAfterOpen(ModemLines& lines, ResetOptions reset,
 void CliPort::Open() {
   port_.Open();
   Log('=', "opened");
-  if (resetLines_ == nullptr || !reset_.Any()) return;
+  if (reset_lines_ == nullptr || !reset_.Any()) return;
   try {
-    PulseReset(*resetLines_, reset_, hold_);
+    PulseReset(*reset_lines_, reset_, hold_);
   } catch (const PortError&) {
     // The download counts a failed opening as a port that never opened.
     port_.Close();

@@ -53,7 +53,7 @@ class CliPort final : public SerialPort {
   SerialPort& port_;
   std::ostream* log_;
   std::optional<std::int32_t> baud_;
-  ModemLines* resetLines_ = nullptr;
+  ModemLines* reset_lines_ = nullptr;
   ResetOptions reset_;
   std::function<void(std::chrono::milliseconds)> hold_;
   bool stopped_ = false;

@@ -5,25 +5,12 @@
 #include <set>
 #include <utility>
 
+#include "cli/download_option_table.h"
 #include "cli/option_values.h"
-#include "cli/port_names.h"
 #include "core/settings/protocol_settings.h"
-#include "platform/qt/port_device.h"
 
 namespace tarnwick::cli {
 namespace {
-
-// A device path names a file (/dev/ttyUSB0, ./com1) or, on Windows, COMn of any number.
-bool IsDevicePath(const std::string& port) {
-  if (port.find('/') != std::string::npos) return true;
-#ifdef _WIN32
-  if (port.size() > 3 && port.compare(0, 3, "COM") == 0 &&
-      port.find_first_not_of("0123456789", 3) == std::string::npos) {
-    return true;
-  }
-#endif
-  return false;
-}
 
 const ProtocolSetting* ProtocolOptionNamed(const std::string& name) {
   for (const ProtocolSetting& protocol : kProtocolSettings) {
@@ -81,85 +68,36 @@ class ArgumentReader {
   std::optional<std::string> inline_value_;
 };
 
-// Sets a flag of the download command; false when `option` is none.
-bool TakeFlag(const std::string& option, DownloadOptions& options, bool& noCheck) {
-  if (option == "--wait") {
-    options.wait = true;
-  } else if (option == "--check") {
-    options.check = true;
-  } else if (option == "--no-check") {
-    noCheck = true;
-  } else if (option == "--json") {
-    options.json = true;
-  } else if (option == "--quiet") {
-    options.quiet = true;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-void TakeValue(const std::string& option, const std::string& value, DownloadOptions& options) {
-  if (option == "--port") {
-    if (ComNumberOf(value) == 0 && !IsDevicePath(value) && !IsAddressOrUsbName(value)) {
-      throw UsageError("--port " + value +
-                       ": give a device path (such as /dev/ttyUSB0), com1 to com8, "
-                       "rfc2217://HOST:PORT, socket://HOST:PORT or usb:SERIAL");
-    }
-    if (std::find(options.ports.begin(), options.ports.end(), value) != options.ports.end()) {
-      throw UsageError("--port " + value + " given twice");
-    }
-    options.ports.push_back(value);
-  } else if (option == "--flash") {
-    options.flash = value;
-  } else if (option == "--eeprom") {
-    options.eeprom = value;
-  } else if (option == "--baud") {
-    options.baudRate = BaudRateOf(value);
-  } else if (option == "--settings") {
-    options.settingsFile = value;
-  } else if (option == "--on-error") {
-    options.onError = OnErrorOf(value);
-  } else if (option == "--timeout") {
-    options.timeoutSeconds = TimeoutOf(value);
-  } else if (option == "--log") {
-    options.logFile = value;
-  } else if (IsResetOption(option)) {
-    TakeResetOption(option, value, options.reset);
-  } else if (option == "--record") {
-    options.recordFile = value;
-  } else {
-    options.protocol.emplace_back(ProtocolOptionNamed(option)->field, UnescapedCharacters(value));
-  }
-}
-
 DownloadOptions ParseDownload(ArgumentReader& in) {
   DownloadOptions options;
   std::set<std::string> given;
-  bool noCheck = false;
   while (!in.AtEnd()) {
     bool isOption = false;
-    const std::string option = in.Take(isOption);
+    const std::string name = in.Take(isOption);
     if (!isOption) {
-      if (option.empty()) break;  // a "--" at the very end
-      throw UsageError("unexpected argument " + option + " (files go with --flash and --eeprom)");
+      if (name.empty()) break;  // a "--" at the very end
+      throw UsageError("unexpected argument " + name + " (files go with --flash and --eeprom)");
     }
-    if (TakesValue(option)) {
-      if (option != "--port" && !given.insert(option).second) {
-        throw UsageError(option + " given twice; it takes one value");
-      }
-      const std::string value = in.ValueOf(option);
-      TakeValue(option, value, options);
-      options.args.insert(options.args.end(), {option, value});
+    const DownloadOption* option = DownloadOptionNamed(name);
+    if (option == nullptr)
+      throw UsageError("unknown option " + name + " (see tarnwick-cli --help)");
+    if (option->value == nullptr) {
+      in.NoValue(name);
+      option->take(options, "");
+      options.args.push_back(name);
       continue;
     }
-    in.NoValue(option);
-    if (!TakeFlag(option, options, noCheck)) {
-      throw UsageError("unknown option " + option + " (see tarnwick-cli --help)");
+    if (!option->repeatable && !given.insert(name).second) {
+      throw UsageError(name + " given twice; it takes one value");
     }
-    options.args.push_back(option);
+    const std::string value = in.ValueOf(name);
+    if (const ProtocolSetting* protocol = ProtocolOptionNamed(name)) {
+      options.protocol.emplace_back(protocol->field, UnescapedCharacters(value));
+    } else {
+      option->take(options, value);
+    }
+    options.args.insert(options.args.end(), {name, value});
   }
-  if (noCheck) options.check = false;
   if (options.ports.empty()) throw UsageError("download needs --port");
   if (!options.flash && !options.eeprom)
     throw UsageError("download needs --flash FILE, --eeprom FILE or both");
@@ -201,11 +139,8 @@ std::vector<std::string> FilesOf(const DownloadOptions& options) {
 }
 
 bool TakesValue(const std::string& option) {
-  for (const char* name : {"--port", "--flash", "--eeprom", "--baud", "--settings", "--on-error",
-                           "--timeout", "--log", "--record"}) {
-    if (option == name) return true;
-  }
-  return ProtocolOptionNamed(option) != nullptr || IsResetOption(option);
+  const DownloadOption* found = DownloadOptionNamed(option);
+  return found != nullptr && found->value != nullptr;
 }
 
 Command ParseCommandLine(const std::vector<std::string>& args) {

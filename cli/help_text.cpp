@@ -1,4 +1,5 @@
 #include "cli/command_line.h"
+#include "cli/download_option_table.h"
 #include "core/settings/protocol_settings.h"
 
 namespace tarnwick::cli {
@@ -25,13 +26,6 @@ std::string ProtocolOptionsHelp() {
   }
   return help + ";\n" + indent + "\\xHH gives any byte: --ready-char '\\x3F' is \"?\"\n";
 }
-// A device path as this system writes one, so that every example of the help works here.
-#ifdef _WIN32
-constexpr const char* kDeviceExample = "COM12";
-#else
-constexpr const char* kDeviceExample = "/dev/ttyUSB0";
-#endif
-
 }  // namespace
 
 std::string HelpText() {
@@ -52,41 +46,8 @@ Downloads firmware into a microcontroller through its serial bootloader, as the 
 window does: the EEPROM file first, then the application (flash) file, one line at a time.
 
 download
-  --port PORT         a device path ()") +
-         kDeviceExample + R"() or com1 to com8 (COM3, Com3) as in the window;
-                      rfc2217://HOST:PORT, a port server's port whose line settings are
-                      set over the network (Telnet, RFC 2217); socket://HOST:PORT, plain
-                      TCP with the server's own line settings; usb:SERIAL, the USB adapter
-                      with that serial number (usb:VID:PID when only one such adapter is
-                      plugged in; `ports` shows each adapter's);
-                      give it several times to download to several boards at once, each
-                      port once
-  --flash FILE        send this application file
-  --eeprom FILE       send this EEPROM file (at least one of the two is needed)
-  --baud RATE         any rate the port accepts, such as 115200 or 1000000 (19200)
-  --wait              wait for the bootloader (reset the target) instead of jumping to it
-  --reset LINES       with --wait: pulse dtr, rts or both right after the port opens, so
-                      the board resets into its bootloader by itself (default none); a port
-                      without modem lines fails with exit code 6 before anything is sent
-  --reset-ms MS       how long the reset lines are held, 1 to 10000 (default 100)
-  --timeout SECONDS   give up when the bootloader is not ready within this time, with
-                      exit code 4 (default 30; 0 waits for ever)
-  --settings FILE     start from a settings file of the window (tarnwick.txt); the options
-                      given here override it; its file names and ticks are not used
-  --on-error MODE     what to answer when a line fails: ask (y/N on the terminal; the default
-                      with a terminal), stop (the default without one) or continue
-  --no-check          send the files as they stand; by default each is checked as `check`
-                      does before the port opens, and nothing is sent when one fails
-                      (--check, the default, is still accepted)
-  --log FILE          write every byte sent and received, with time stamps, to FILE (with
-                      several ports, FILE.PORT for each); it may not name an input file
-  --record FILE       append one JSON line per board and run to FILE: host, port,
-                      usb_serial (the adapter's serial number, or null) and the outcome's
-                      fields below; each line is written whole, so many boards and runs may
-                      share FILE; it may not name an input file
-  --json              one JSON object per line and event, for build servers
-  --quiet             print the outcome only (with --json: the outcome event only)
-)" + ProtocolOptionsHelp() +
+)") + DownloadOptionsHelp() +
+         ProtocolOptionsHelp() +
          R"(
 ports   lists the serial ports and the com1 to com8 entries of the program's folder, the
         window's "Com n" of each, whether you may open it (or the group to join), and how

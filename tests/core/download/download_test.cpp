@@ -96,13 +96,11 @@ const Case kSelectionCases[] = {
     {"NoApplicationPath",
      "1.30", 3, {}, {}, {"message Select Application file to download.", "focus"},
      [](FileRig& r) { r.view.settings.FlashFile = "\xC3\xA9"; }},
-    {"NoEepromPath",
-     "1.30", 3, {}, {}, {"message Select EEPROM file to download.", "focus"},
+    {"NoEepromPath", "1.30", 3, {}, {}, {"message Select EEPROM file to download.", "focus"},
      [](FileRig& r) { r.view.settings.EepromFile = "e"; }},
     // A file named beyond ASCII, as a settings file may name it, is found and sent: on Windows
     // its UTF-8 name has to reach the system as UTF-16, not through the code page.
-    {"FileNamedBeyondAscii",
-     "1.30", 1, {}, kSent, Closed({kOk}), [](FileRig& r) {
+    {"FileNamedBeyondAscii", "1.30", 1, {}, kSent, Closed({kOk}), [](FileRig& r) {
        r.view.settings.FlashFile = r.temp.Write(
            "J\xC3\xBCrgen \xD0\xBF\xD1\x80\xD0\xBE \xE2\x82\xAC.hex", "L1\r\nL2\r\n"); }},
     // The stages by version and selection; "!" announces the application file. An EEPROM
@@ -113,22 +111,18 @@ const Case kSelectionCases[] = {
     {"EepromFileErrorsApplicationUnanswered",
      "1.30", 3, {{"E2", {{{5, "#"}}}}, {"L2", {{{5, "~"}}}}},
      {kReq, "*!", "E1", "E2", "L1", "L2"}, Closed({kEepromErrors + " " + kNoEnd.substr(8)})},
-    {"EepromAloneFromVersion1_3",
-     "1.3", 2, {}, {kReq, "*", "E1", "E2"},
+    {"EepromAloneFromVersion1_3", "1.3", 2, {}, {kReq, "*", "E1", "E2"},
      Closed({"message EEPROM File successfully downloaded."})},
     {"EepromRefusedBelow1_30",
      "1.29", 3, {}, {kReq}, Closed({"disable eeprom", "message Embedded Bootloader Version does "
                                                       "not support EEPROM write."})},
-    {"NothingTicked",
-     "1.30", 0, {}, {kReq}, kNoFile},
+    {"NothingTicked", "1.30", 0, {}, {kReq}, kNoFile},
     // A Cancel left over from an earlier download does not end this one.
     {"EarlierCancelForgotten",
      "1.30", 1, {}, kSent, Closed({kOk}), [](FileRig& r) { r.downloader.Cancel(); }},
     // The line count is 16-bit: 32,768 lines fail before any line is sent.
-    {"LinesUpTo32767",
-     "1.30", 1, {}, {kReq, "0"}, Closed({}), Lines(32'767)},
-    {"Lines32768Fail",
-     "1.30", 1, {}, {kReq}, Closed({kFirmware}), Lines(32'768)},
+    {"LinesUpTo32767", "1.30", 1, {}, {kReq, "0"}, Closed({}), Lines(32'767)},
+    {"Lines32768Fail", "1.30", 1, {}, {kReq}, Closed({kFirmware}), Lines(32'768)},
     // clang-format on
 };
 
@@ -142,11 +136,9 @@ const Case kHandshakeCases[] = {
      nullptr, 1, {}, Texts(3, kReq), Closed({kNoAnswer}), nullptr, 6'000, 9'060},
     {"ActiveCharacterKeepsRequesting",
      "1.3", 0, {{kReq, Active(3, {{10, "?V1.3"}})}}, Texts(4, kReq), kNoFile},
-    {"ActiveCharacterThenCancel",
-     nullptr, 1, {{kReq, Active(4, {})}}, Texts(5, kReq), Closed({}),
+    {"ActiveCharacterThenCancel", nullptr, 1, {{kReq, Active(4, {})}}, Texts(5, kReq), Closed({}),
      [](FileRig& r) { r.view.CancelAt(r.clock.now_ms + 2'500); }, 2'500, 2'520},
-    {"EmptyReadySettingNeverFound",
-     "1.30", 1, {}, Texts(3, kReq), Closed({kNoAnswer}),
+    {"EmptyReadySettingNeverFound", "1.30", 1, {}, Texts(3, kReq), Closed({kNoAnswer}),
      [](FileRig& r) { r.view.settings.ReadyCharacter = ""; }},
     // Any input ends a wait, and the next request follows as soon as the answer has been
     // quiet for twenty character times (20 ms at the least).
@@ -156,8 +148,7 @@ const Case kHandshakeCases[] = {
     // Protocol characters go to the line one byte each, and are compared as such; one that
     // has no such byte refuses the download before the port is opened, or fails it when it
     // is chosen during the download.
-    {"OneBytePerCharacter",
-     "1.30", 1, {{"\xE9@&$", {{{10, "?V1.30"}}}}, {"", {{{5, "\xB5"}}}},
+    {"OneBytePerCharacter", "1.30", 1, {{"\xE9@&$", {{{10, "?V1.30"}}}}, {"", {{{5, "\xB5"}}}},
                  {"L2", {{{5, "\xB5"}, {50, "@"}}}}},
      {"\xE9@&$", "L1", "L2"}, Closed({kOk}), [](FileRig& r) {
        r.view.settings.JumpCommand = "\xC3\xA9";
@@ -166,8 +157,7 @@ const Case kHandshakeCases[] = {
      "1.30", 1, {}, {}, {"message The File Complete, No Errors Character setting holds a "
                          "character that cannot be sent as one byte."},
      [](FileRig& r) { r.view.settings.FileOkCharacter = "\xE2\x82\xAC"; }},
-    {"UnsendableSettingDuringDownload",
-     "1.30", 1, {}, {kReq}, Closed({kFirmware}), [](FileRig& r) {
+    {"UnsendableSettingDuringDownload", "1.30", 1, {}, {kReq}, Closed({kFirmware}), [](FileRig& r) {
        r.view.on_status = [&r](const std::string& text) {
          if (text.starts_with("Sending")) r.view.settings.FileOkCharacter = "\xF0\x9F\x98\x80";
        }; }},
@@ -176,8 +166,7 @@ const Case kHandshakeCases[] = {
      "1.41", 0, {{"@&$", {{{10, "?V1.41"}}}}}, {"@&$"}, kNoFile, [](FileRig& r) {
        r.target.SendAfter(0, "^?V9.9");
        r.target.SendAfter(1'000, "?V5^"); }, 1'000, 1'100, 1},
-    {"WaitModeNoiseThenCancel",
-     nullptr, 1, {}, {}, Closed({}), [](FileRig& r) {
+    {"WaitModeNoiseThenCancel", nullptr, 1, {}, {}, Closed({}), [](FileRig& r) {
        r.target.StreamNoise('x', 11'520);
        r.view.CancelAt(r.clock.now_ms + 5'000); }, 5'000, 5'020, 1},
     // clang-format on
@@ -187,8 +176,7 @@ const Case kHandshakeCases[] = {
 const Case kLinesCases[] = {
     // clang-format off
     // Retries from 1.28 on, at most three sends, and the three prompts.
-    {"ChecksumErrorThreeSends",
-     "1.30", 1, {{"L1", {{{5, "-"}}}}}, {kReq, "L1", "L1", "L1", "L2"},
+    {"ChecksumErrorThreeSends", "1.30", 1, {{"L1", {{{5, "-"}}}}}, {kReq, "L1", "L1", "L1", "L2"},
      Closed({Ask("-", 1), kOk})},
     {"ChecksumErrorThenAccepted",
      "1.30", 1, {{"L1", {{{5, "-"}}, {{5, "~"}}}}}, {kReq, "L1", "L1", "L2"}, Closed({kOk})},
@@ -203,8 +191,7 @@ const Case kLinesCases[] = {
      "1.27", 1, {{"L1", {{{230, "-"}, {310, "%"}}}}, {"L2", {{{200, "~"}, {250, "@"}}}}},
      {kReq, "L1", "L2"}, Closed({Ask("-", 1), Ask("%", 2), kOk})},
     // Empty verdict settings never match, also not during the file's wait ("z").
-    {"EmptyVerdictsNeverMatch",
-     "1.30", 1, {{"", {{{5, "x"}, {3'500, "z"}}}}, {"L2", {{{5, "x"}}}}},
+    {"EmptyVerdictsNeverMatch", "1.30", 1, {{"", {{{5, "x"}, {3'500, "z"}}}}, {"L2", {{{5, "x"}}}}},
      {kReq, "L1", "L1", "L1", "L2", "L2", "L2"}, Closed({Ask("", 1), Ask("", 2), kNoEnd}),
      [](FileRig& r) {
        r.view.settings.LineCompleteCharacter = "";
@@ -222,8 +209,7 @@ const Case kEndOfFileCases[] = {
     // clang-format off
     // The file's verdict is awaited more than two and at most three seconds; only the
     // file-errors character ends the wait early. Yes to a prompt forgets the answer.
-    {"FileOkWaitsFullTime",
-     "1.30", 1, {}, kSent, Closed({kOk}), nullptr, 2'000, 3'200},
+    {"FileOkWaitsFullTime", "1.30", 1, {}, kSent, Closed({kOk}), nullptr, 2'000, 3'200},
     {"NoFileVerdict",
      "1.30", 1, {{"L2", {{{5, "~"}}}}}, kSent, Closed({kNoEnd}), nullptr, 2'000, 3'200},
     {"FileErrorsEndTheWait",
@@ -247,21 +233,17 @@ const Case kFailuresCases[] = {
                          "idle failed", "idle"}, [](FileRig& r) {
        r.target.Fail("open");
        r.view.Fail("idle"); }},
-    {"WriteFails",
-     "1.30", 1, {}, {kReq, "L1"}, Closed({kFirmware}),
+    {"WriteFails", "1.30", 1, {}, {kReq, "L1"}, Closed({kFirmware}),
      [](FileRig& r) { r.target.Fail("write", 3); }},
-    {"ApplicationFileMissing",
-     "1.30", 3, {}, {kReq, "*!", "E1", "E2"},
+    {"ApplicationFileMissing", "1.30", 3, {}, {kReq, "*!", "E1", "E2"},
      {"busy", "close", "warning Error opening gone.hex.", "idle"},
      [](FileRig& r) { r.view.settings.FlashFile = "gone.hex"; }},
-    {"IdleFailsAfterSuccess",
-     "1.30", 1, {}, kSent, {"busy", kOk, "close", "idle failed",
+    {"IdleFailsAfterSuccess", "1.30", 1, {}, kSent, {"busy", kOk, "close", "idle failed",
                             "warning Error encountered while closing the com port.", "idle"},
      [](FileRig& r) { r.view.Fail("idle"); }},
     {"CloseFails",
      "1.30", 1, {}, kSent, {"busy", kOk, "idle"}, [](FileRig& r) { r.target.Fail("close"); }},
-    {"WarningFails",
-     "1.30", 1, {}, {kReq}, Closed({"warning failed"}), [](FileRig& r) {
+    {"WarningFails", "1.30", 1, {}, {kReq}, Closed({"warning failed"}), [](FileRig& r) {
        r.target.Fail("write", 2);
        r.view.Fail("warning"); }},
     // clang-format on

@@ -35,14 +35,35 @@ void ConsoleView::Attach(Downloader& downloader) {
 void ConsoleView::SetStatusText(const std::string& text) {
   // An empty status names no phase.
   if (text.empty()) return;
-  // The window shows the lines remaining in a label beside "Sending ... - lines remaining ";
+  // The window shows the lines remaining in a label beside the status of a file that begins;
   // a line of its own carries the count that label starts with.
-  static constexpr std::string_view kCountFollows = "lines remaining ";
-  if (text.ends_with(kCountFollows)) {
-    events_.Phase(text + std::to_string(downloader_->State().LineCount));
+  if (std::exchange(count_follows_, false)) {
+    events_.Phase(text + std::to_string(remaining_));
     return;
   }
   events_.Phase(text);
+}
+
+void ConsoleView::FileStarted(FileStage stage, std::int64_t remaining) {
+  stage_ = stage;
+  total_lines_ = remaining_ = remaining;
+  count_follows_ = true;
+}
+
+// Each tenth of a file is reported as it is reached, however fast the lines go, so that a log
+// shows every step.
+void ConsoleView::LinesRemaining(std::int64_t remaining) {
+  remaining_ = remaining;
+  const std::int64_t total = total_lines_ + 1;
+  const std::int64_t tenth = total > 0 ? 10 * (total_lines_ - remaining_) / total : 10;
+  if (progress_.isActive() && tenth != last_tenth_) ReportProgress();
+}
+
+void ConsoleView::LineFailed(LineFault fault, std::int64_t line) {
+  failing_ =
+      ContinuedLine{stage_ == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile, line,
+                    ReasonOf(fault)};
+  failing_fault_ = fault;
 }
 
 // The version as the bootloader sent it, at every version: the window's caption shows it
@@ -51,11 +72,6 @@ void ConsoleView::VersionRead(const std::string& asSent, float) {
   if (handshakeEnded) handshakeEnded();
   version_ = asSent;
   if (!asSent.empty()) events_.Phase("BootLoader Version: " + asSent);
-}
-
-void ConsoleView::SetLinesRemainingText(const std::string& text) {
-  // "0" comes only when the last line of a file has been sent.
-  if (text == "0") ReportProgress();
 }
 
 void ConsoleView::SetLineTimerEnabled(bool enabled) {
@@ -87,20 +103,15 @@ bool ConsoleView::AskYesNo(const std::string& text) {
   CheckStop();  // a stop while the question waited for its answer
   if (stopping_) return false;
   events_.Prompt(text, yes);
+  if (!failing_) return yes;
   if (yes) {
-    continued_.push_back(CurrentLine(text));
+    continued_.push_back(*failing_);
   } else {
-    refused_ = text;
-    failed_line_ = CurrentLine(text);
+    refused_fault_ = failing_fault_;
+    refused_ = LineFaultStatement(failing_fault_, failing_->line);
+    failed_line_ = failing_;
   }
   return yes;
-}
-
-// The question names the line among the file's non-empty lines, as the engine counts.
-ContinuedLine ConsoleView::CurrentLine(const std::string& question) const {
-  const DownloadState& state = downloader_->State();
-  return {state.Stage == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile,
-          state.TotalLines - state.LineCount + 1, ReasonOf(LineFaultOf(question))};
 }
 
 void ConsoleView::AwaitEvents(std::chrono::milliseconds most) {
@@ -109,8 +120,6 @@ void ConsoleView::AwaitEvents(std::chrono::milliseconds most) {
   CheckStop();
 }
 
-// Called after every line: each tenth of a file is reported as it is reached, however fast
-// the lines go, so that a log shows every step.
 void ConsoleView::PumpPendingEvents() {
   // Without a window, the loop serves only timers, the port's output and the stop, and every
   // wait for a verdict runs it already; so a turn between lines is given only when the loop
@@ -121,11 +130,6 @@ void ConsoleView::PumpPendingEvents() {
     last_turn_ = now;
   }
   CheckStop();
-  if (!progress_.isActive()) return;
-  const DownloadState& state = downloader_->State();
-  const std::int64_t total = state.TotalLines + 1;
-  const std::int64_t tenth = total > 0 ? 10 * (state.TotalLines - state.LineCount) / total : 10;
-  if (tenth != last_tenth_) ReportProgress();
 }
 
 void ConsoleView::CheckStop() {
@@ -137,13 +141,12 @@ void ConsoleView::CheckStop() {
 // Lines sent of the current file: the engine counts the lines remaining down from the number
 // of lines less one, so the file is whole when the count has passed zero.
 void ConsoleView::ReportProgress() {
-  const DownloadState& state = downloader_->State();
-  const std::int64_t total = state.TotalLines + 1;
-  const std::int64_t sent = state.TotalLines - state.LineCount;
+  const std::int64_t total = total_lines_ + 1;
+  const std::int64_t sent = total_lines_ - remaining_;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - file_start_).count();
   last_tenth_ = total > 0 ? 10 * sent / total : 10;
-  events_.Progress(state.Stage == FileStage::kEeprom ? "EEPROM" : "FLASH", sent, total, seconds);
+  events_.Progress(stage_ == FileStage::kEeprom ? "EEPROM" : "FLASH", sent, total, seconds);
 }
 
 }  // namespace tarnwick::cli

@@ -35,18 +35,19 @@ class ConsoleView final : public DownloadView {
   // The last message shown (the outcome) and the reason of a failure, once it has ended.
   const std::string& Message() const { return message_; }
   const std::string& Reason() const { return reason_; }
-  // A failed line's question that was answered No (by the user or --on-error, not by a stop),
-  // and the failed lines that were answered Yes.
-  const std::optional<std::string>& RefusedQuestion() const { return refused_; }
-  const std::vector<ContinuedLine>& Continued() const { return continued_; }
-  // The line of RefusedQuestion.
+  // The failed line whose question was answered No (by the user or --on-error, not by a
+  // stop): what happened to it, in words and as a line of its file; and the failed lines
+  // that were answered Yes.
+  const std::optional<std::string>& RefusedStatement() const { return refused_; }
+  const std::optional<LineFault>& RefusedFault() const { return refused_fault_; }
   const std::optional<ContinuedLine>& FailedLine() const { return failed_line_; }
+  const std::vector<ContinuedLine>& Continued() const { return continued_; }
   // The bootloader's version as it sent it, empty until read.
   const std::string& BootloaderVersion() const { return version_; }
 
   DownloadSettings CurrentSettings() override { return settings_; }
   void SetStatusText(const std::string& text) override;
-  void SetLinesRemainingText(const std::string& text) override;
+  void SetLinesRemainingText(const std::string&) override {}
   void ShowLinesRemaining() override {}
   void SetVersionText(const std::string&) override {}
   void VersionRead(const std::string& asSent, float value) override;
@@ -60,13 +61,16 @@ class ConsoleView final : public DownloadView {
   void SetControlsIdle() override {}
   void DisableEepromControls() override {}
   void DisableCancelButton() override {}
+  void FileStarted(FileStage stage, std::int64_t remaining) override;
+  void LinesRemaining(std::int64_t remaining) override;
+  void FileSent() override { ReportProgress(); }
+  void LineFailed(LineFault fault, std::int64_t line) override;
   void AwaitEvents(std::chrono::milliseconds most) override;
   void PumpPendingEvents() override;
 
  private:
   void CheckStop();
   void ReportProgress();
-  ContinuedLine CurrentLine(const std::string& question) const;
 
   DownloadSettings settings_;
   BoardEvents& events_;
@@ -82,7 +86,16 @@ class ConsoleView final : public DownloadView {
   std::chrono::steady_clock::time_point last_turn_;  // of the event loop
   std::string message_;
   std::string reason_;
+  // The file being sent, as the engine tells it: its stage, its count of lines less one, and
+  // the count that remains; whether the status that follows names it.
+  FileStage stage_ = FileStage::kNone;
+  std::int64_t total_lines_ = 0;
+  std::int64_t remaining_ = 0;
+  bool count_follows_ = false;
+  std::optional<ContinuedLine> failing_;  // the line the next question is about
   std::optional<std::string> refused_;
+  std::optional<LineFault> refused_fault_;
+  LineFault failing_fault_ = LineFault::kNoResponse;
   std::vector<ContinuedLine> continued_;
   std::optional<ContinuedLine> failed_line_;
   std::string version_;

@@ -71,11 +71,10 @@ std::pair<ExitCode, std::string> EndingOf(DownloadResult result, const ConsoleVi
                                           const std::optional<std::string>& timedOut) {
   if (StopSignalled() && result != DownloadResult::kSuccess) return {ExitCode::kStopped, ""};
   if (timedOut) return {ExitCode::kNoResponse, *timedOut};
-  if (result == DownloadResult::kStopped && view.RefusedQuestion()) {
-    const std::string& question = *view.RefusedQuestion();
-    return {LineFaultOf(question) == LineFault::kNoResponse ? ExitCode::kNoResponse
-                                                            : ExitCode::kTargetError,
-            StatementOf(question)};
+  if (result == DownloadResult::kStopped && view.RefusedFault()) {
+    return {*view.RefusedFault() == LineFault::kNoResponse ? ExitCode::kNoResponse
+                                                           : ExitCode::kTargetError,
+            *view.RefusedStatement()};
   }
   return {ExitCodeFor(result), view.Message()};
 }

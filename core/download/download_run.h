@@ -76,7 +76,7 @@ class DownloadRun {
   void WaitForVerdictTicks();
   bool HoldsAnyVerdict();
   bool HoldsGoodVerdict();
-  std::string LineNumberText() const;
+  std::int64_t LineNumber() const;
 
   // End of file, outcome and endings (end_of_file.cpp).
   void WaitForFileVerdict();

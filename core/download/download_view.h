@@ -1,8 +1,11 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
+#include "core/download/download_state.h"
+#include "core/download/line_fault.h"
 #include "core/settings/download_settings.h"
 
 namespace tarnwick {
@@ -50,6 +53,17 @@ class DownloadView {
   // removed.
   virtual void DisableEepromControls() = 0;
   virtual void DisableCancelButton() = 0;
+
+  // What happens, told as such beside the texts above, for a host that keeps its own account
+  // of a download (the command line's bars, JSON and records); the window needs none of it.
+  // A file's lines begin to go; `remaining` counts down from the file's lines less one.
+  virtual void FileStarted(FileStage /*stage*/, std::int64_t /*remaining*/) {}
+  // After each line sent: the count as it now stands.
+  virtual void LinesRemaining(std::int64_t /*remaining*/) {}
+  // The file's last line has been sent.
+  virtual void FileSent() {}
+  // The question that follows is about this line and this fault.
+  virtual void LineFailed(LineFault /*fault*/, std::int64_t /*line*/) {}
 
   // Blocks once in the host's event loop until the first of: input at the port, a window or
   // application event (handled before this returns), a stop request, or `most` having passed.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/download/download_run.h"
+#include "core/download/line_fault.h"
 #include "core/download/three_second_watch.h"
 
 namespace tarnwick {
@@ -28,17 +29,16 @@ DownloadRun::Flow DownloadRun::ExchangeLine(const std::string& line) {
     }
   }
 
-  std::string question;
+  LineFault fault = LineFault::kNoResponse;
   if (received_text_.Contains(verdicts_.ChecksumError)) {
-    question = "Checksum error at line " + LineNumberText() + ". Continue with download?";
+    fault = LineFault::kChecksum;
   } else if (received_text_.Contains(verdicts_.PageError)) {
-    question = "Error writing to flash at line " + LineNumberText() + ". Continue with download?";
+    fault = LineFault::kFlashWrite;
   } else if (HoldsGoodVerdict() || !answers_in_time) {
     return Flow::kGoOn;
-  } else {
-    question = "Did not receive a response after sending line " + LineNumberText() +
-               ". Continue with download?";
   }
+  view_.LineFailed(fault, LineNumber());
+  const std::string question = LineFaultQuestion(fault, LineNumber());
   if (!view_.AskYesNo(question)) return Flow::kCleanup;
   received_text_.Clear();
   return Flow::kGoOn;
@@ -78,8 +78,8 @@ bool DownloadRun::HoldsGoodVerdict() {
 }
 
 // The 1-based position of the current line among the non-empty lines of the file.
-std::string DownloadRun::LineNumberText() const {
-  return std::to_string(state_.TotalLines - state_.LineCount + 1);
+std::int64_t DownloadRun::LineNumber() const {
+  return state_.TotalLines - state_.LineCount + 1;
 }
 
 }  // namespace tarnwick

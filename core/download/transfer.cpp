@@ -121,6 +121,7 @@ void DownloadRun::CountLines() {
   state_.TotalLines = state_.LineCount;
   file_.Rewind();
 
+  view_.FileStarted(state_.Stage, state_.LineCount);
   view_.SetStatusText(state_.Stage == FileStage::kEeprom ? "Sending EEPROM File - lines remaining "
                                                          : "Sending FLASH File - lines remaining ");
   view_.SetLinesRemainingText(std::to_string(state_.LineCount));
@@ -143,11 +144,13 @@ DownloadRun::Flow DownloadRun::SendLines() {
     if (!line.empty()) {
       if (ExchangeLine(line) == Flow::kCleanup) return Flow::kCleanup;
       state_.LineCount = CountedDown(state_.LineCount);
+      view_.LinesRemaining(state_.LineCount);
     }
     view_.PumpPendingEvents();
   }
   view_.SetLinesRemainingText("0");
   view_.SetLineTimerEnabled(false);
+  view_.FileSent();
   return Flow::kGoOn;
 }
 

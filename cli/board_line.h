@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QJsonObject>
 #include <cstdint>
 #include <string>
 
@@ -34,8 +33,5 @@ class BoardLine final : public BoardEvents {
   int exit_code_ = -1;
   double seconds_ = 0;
 };
-
-// Passes one JSON event of a board's process on to `to`, as the process's own reporter got it.
-void Deliver(const QJsonObject& event, BoardEvents& to);
 
 }  // namespace tarnwick::cli

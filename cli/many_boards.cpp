@@ -23,6 +23,7 @@
 #include "cli/board_line.h"
 #include "cli/check_command.h"
 #include "cli/input_files.h"
+#include "cli/json_reporter.h"
 #include "cli/run_record.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"

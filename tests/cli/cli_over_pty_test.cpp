@@ -410,18 +410,42 @@ TEST_F(CliOverPty, AClosedOutputStopsNoBoard) {
   }
 }
 
-TEST_F(CliOverPty, CtrlCStopsTheDownloadAtOnceInEachPhase) {
-  for (const bool inLines : {false, true}) {
-    SCOPED_TRACE(inLines ? "in the lines" : "in the handshake");
-    SimulatedTarget target(inLines ? QStringList{"--delay-ms", "20"} : QStringList{"--silent"});
+// A stop (Ctrl+C, SIGTERM, or SIGHUP from a closed terminal) ends the run wherever it comes:
+// in the handshake, in the lines, in a file's verdict wait (which looks at no Cancel) and at a
+// y/N question. "Stopped." is all it says (no question answered "no"), the exit code is 8 and
+// nothing more goes to the line: no second request, no file end that was not sent already.
+TEST_F(CliOverPty, AStopEndsTheRunWhereverItComes) {
+  const struct {
+    const char* phase;
+    QStringList target;
+    QStringList more;
+    std::string shown;  // on standard output when the stop comes
+    int signal;
+    bool endSent;  // the file's end record had gone out before the stop
+  } stops[] = {
+      {"handshake", {"--silent"}, {}, "Try #1", SIGINT, false},
+      {"lines", {"--delay-ms", "20"}, {}, "FLASH", SIGTERM, false},
+      {"file verdict", {"--silent-at-eof"}, {}, "FLASH 100 %", SIGTERM, true},
+      {"question",
+       {"--checksum-error-on-line", "2"},
+       {"--on-error", "ask"},
+       "download? [y/N]",
+       SIGHUP,
+       false},
+  };
+  for (const auto& stop : stops) {
+    SCOPED_TRACE(stop.phase);
+    SimulatedTarget target(stop.target);
     ASSERT_TRUE(target.Started());
-    Cli cli(Download(target, {"--flash", HexFile("app.hex", 400)}));
-    ASSERT_TRUE(cli.WaitFor(inLines ? "FLASH" : "Try #1"));
-    cli.Signal(SIGINT);
+    Cli cli(Download(target, QStringList{"--flash", HexFile("app.hex", 400)} + stop.more));
+    ASSERT_TRUE(cli.WaitFor(stop.shown));
+    cli.Signal(stop.signal);
     const Finished run = cli.Wait();
     EXPECT_EQ(run.code, 8) << run.out << run.err;
+    EXPECT_NE(run.err.find("Stopped."), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("download? no"), std::string::npos) << run.out;
     const std::string received = target.Received();
-    EXPECT_EQ(received.find(":00000001FF"), std::string::npos);
+    EXPECT_EQ(received.find(":00000001FF") != std::string::npos, stop.endSent);
     EXPECT_EQ(received.find("$@&$$@&$"), std::string::npos);  // one request, not a second
   }
 }

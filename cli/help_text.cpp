@@ -70,7 +70,7 @@ Exit codes:
   5  EEPROM refused by the bootloader's version
   6  port missing, busy, not permitted or failed
   7  download file missing, not a regular file, not readable or (--no-check) too long
-  8  stopped by the user (Ctrl+C or SIGTERM)
+  8  stopped by the user (Ctrl+C, SIGTERM or SIGHUP)
   9  a HEX file check failed
  10  with several ports: a board's process was ended by a signal
 With several ports: 0 when every board succeeded, else the code of the first failing board

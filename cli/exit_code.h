@@ -12,7 +12,7 @@ enum class ExitCode : int {
   kEepromRefused = 5,  // the bootloader's version cannot write EEPROM
   kPort = 6,           // the port is missing, busy, not permitted, or failed while in use
   kDownloadFile = 7,   // a download file is missing, unreadable or longer than 32,767 lines
-  kStopped = 8,        // stopped by the user: Ctrl+C or SIGTERM
+  kStopped = 8,        // stopped by the user: Ctrl+C, SIGTERM or SIGHUP
   kCheckFailed = 9,    // the check of a HEX file found a fault
   kBoardKilled = 10,   // with several boards: a board's process was ended by a signal
 };

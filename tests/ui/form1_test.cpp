@@ -49,7 +49,7 @@ QString Fact(const Form1Harness& h, const char* name, std::string_view what) {
   return parts.isEmpty() ? object->property(what.data()).toString() : parts.join(", ");
 }
 
-// Captions, what is hidden at start, the default button and the tab order.
+// Captions, what is hidden at start, the default button, the timers and the tab order.
 TEST_F(Form1Test, ShowsItsCaptionsAndTabOrder) {
   const std::tuple<const char*, const char*, const char*> facts[] = {
       {"Form1", "windowTitle", "Tarnwick - V 2.0"},
@@ -70,6 +70,9 @@ TEST_F(Form1Test, ShowsItsCaptionsAndTabOrder) {
       {"Command4", "visible", "false"},
       {"Label14", "visible", "false"},
       {"Label16", "visible", "false"},
+      {"Timer1", "interval", "60"},
+      {"Timer2", "interval", "4000"},
+      {"Timer3", "interval", "1000"},
       {"Form1", "tab",
        "Command2, Combo1, Combo2, Text4, Text5, Text2, Text3, Text6, Text7, Text10, Text8, "
        "Text9, Command1, Command6, Command5, Command3, Text1, FlashCheck, EepromCheck, Text11, "

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/cli_process.h"
 #include "tests/support/simulated_target.h"
 #include "tools/target-sim/hex_records.h"
 
@@ -28,51 +29,16 @@ namespace {
 
 using testing::SimulatedTarget;
 
-struct Finished {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-class Cli {
- public:
-  explicit Cli(const QStringList& args, const QString& program = QStringLiteral(TARNWICK_CLI)) {
-    process_.start(program, args);
-    process_.waitForStarted(10000);
-  }
-  // Waits until standard output holds `text`; false after 20 s.
-  bool WaitFor(const std::string& text) {
-    for (int i = 0; i < 200 && out_.find(text) == std::string::npos; ++i) {
-      process_.waitForReadyRead(100);
-      out_ += process_.readAllStandardOutput().toStdString();
-    }
-    return out_.find(text) != std::string::npos;
-  }
-  void Signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
-  Finished Wait() {
-    process_.waitForFinished(60000);
-    return {process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1,
-            out_ + process_.readAllStandardOutput().toStdString(),
-            process_.readAllStandardError().toStdString()};
-  }
-
- private:
-  QProcess process_;
-  std::string out_;
-};
-
-Finished RunCli(const QStringList& args) {
-  return Cli(args).Wait();
-}
+using testing::Cli;
+using testing::Finished;
+using testing::ReadFile;
+using testing::RunCli;
 
 class CliOverPty : public ::testing::Test {
  protected:
   // A HEX file of `records` data records and the end-of-file record.
   QString HexFile(const char* name, int records) {
-    const QString path = folder_.filePath(name);
-    std::ofstream out(path.toStdString(), std::ios::binary);
-    for (const auto& line : sim::MakeHexRecords(records)) out << line << "\r\n";
-    return path;
+    return testing::WriteHexFile(folder_.filePath(name), records);
   }
   QString TextFile(const char* name, const std::string& text) {
     const QString path = folder_.filePath(name);
@@ -87,11 +53,6 @@ class CliOverPty : public ::testing::Test {
            << "115200";
     return args + more;
   }
-  std::string ReadFile(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
   QTemporaryDir folder_;
 };
 

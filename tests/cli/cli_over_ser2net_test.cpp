@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/cli_process.h"
 #include "tests/support/simulated_target.h"
 #include "tools/target-sim/hex_records.h"
 #include "tools/target-sim/sim_log.h"
@@ -178,41 +179,16 @@ class RecordingComPortServer {
   std::thread thread_;
 };
 
-struct Ended {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs tarnwick-cli to its end; `onOutput` sees standard output as it grows.
-Ended RunCli(const QStringList& args,
-             const std::function<void(const std::string&)>& onOutput = {}) {
-  QProcess cli;
-  cli.start(QStringLiteral(TARNWICK_CLI), args);
-  std::string out;
-  while (!cli.waitForFinished(50)) {
-    if (cli.state() == QProcess::NotRunning) break;
-    out += cli.readAllStandardOutput().toStdString();
-    if (onOutput) onOutput(out);
-  }
-  out += cli.readAllStandardOutput().toStdString();
-  return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1, out,
-          cli.readAllStandardError().toStdString()};
-}
-
-std::string ReadFile(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::Cli;
+using testing::ReadFile;
+using testing::RunCli;
+using Ended = testing::Finished;
 
 class CliOverSer2net : public ::testing::Test {
  protected:
   // A HEX file of `records` data records and the end record, in the test's folder.
   QString HexFile(const char* name, int records) {
-    std::string text;
-    for (const auto& line : sim::MakeHexRecords(records)) text += line + "\r\n";
-    std::ofstream(Path(name).toStdString(), std::ios::binary) << text;
-    return Path(name);
+    return testing::WriteHexFile(Path(name), records);
   }
   QString Path(const char* name) const { return folder_.filePath(name); }
 
@@ -341,14 +317,10 @@ TEST_F(CliOverSer2net, ServersThatFailEndWithThePortFailureAndWhy) {
   ASSERT_TRUE(target.Started());
   PortServer server(target.Device());
   ASSERT_TRUE(server.Started());
-  bool killed = false;
-  const Ended run =
-      RunCli({"download", "--port", server.Rfc2217(), "--flash", app}, [&](const std::string& out) {
-        if (!killed && out.find("FLASH 10 %") != std::string::npos) {
-          server.Kill();
-          killed = true;
-        }
-      });
+  Cli cli({"download", "--port", server.Rfc2217(), "--flash", app});
+  const bool killed = cli.WaitFor("FLASH 10 %");
+  server.Kill();
+  const Ended run = cli.Wait();
   EXPECT_TRUE(killed);
   EXPECT_EQ(run.code, 6) << run.out << run.err;
   EXPECT_NE(run.err.find("Error encountered while downloading the firmware file."),

@@ -20,34 +20,25 @@ constexpr std::chrono::milliseconds kLongestWithoutATurn{10};
 ConsoleView::ConsoleView(DownloadSettings settings, BoardEvents& events, Answerer answer)
     : settings_(std::move(settings)), events_(events), answer_(std::move(answer)) {
   tick_.setInterval(60);
-  second_.setInterval(1000);
   progress_.setInterval(kProgressIntervalMs);
 }
 
 void ConsoleView::Attach(Downloader& downloader) {
   downloader_ = &downloader;
   QObject::connect(&tick_, &QTimer::timeout, [this] { downloader_->OnTick(); });
-  QObject::connect(&second_, &QTimer::timeout, [this] { downloader_->ShowLinesRemainingCount(); });
   QObject::connect(&progress_, &QTimer::timeout, [this] { ReportProgress(); });
   tick_.start();
 }
 
-void ConsoleView::SetStatusText(const std::string& text) {
-  // An empty status names no phase.
-  if (text.empty()) return;
-  // The window shows the lines remaining in a label beside the status of a file that begins;
-  // a line of its own carries the count that label starts with.
-  if (std::exchange(count_follows_, false)) {
-    events_.Phase(text + std::to_string(remaining_));
+void ConsoleView::PhaseEntered(const DownloadStatus& status) {
+  if (status.phase != DownloadPhase::kSendingFile) {
+    events_.Phase(StatusText(status));
     return;
   }
-  events_.Phase(text);
-}
-
-void ConsoleView::FileStarted(FileStage stage, std::int64_t remaining) {
-  stage_ = stage;
-  total_lines_ = remaining_ = remaining;
-  count_follows_ = true;
+  stage_ = status.stage;
+  total_lines_ = remaining_ = status.remaining;
+  // The window shows the count in a label beside the status; a line of its own carries it.
+  events_.Phase(StatusText(status) + std::to_string(remaining_));
 }
 
 // Each tenth of a file is reported as it is reached, however fast the lines go, so that a log
@@ -59,29 +50,20 @@ void ConsoleView::LinesRemaining(std::int64_t remaining) {
   if (progress_.isActive() && tenth != last_tenth_) ReportProgress();
 }
 
-void ConsoleView::LineFailed(LineFault fault, std::int64_t line) {
-  failing_ =
-      ContinuedLine{stage_ == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile, line,
-                    ReasonOf(fault)};
-  failing_fault_ = fault;
-}
-
 // The version as the bootloader sent it, at every version: the window's caption shows it
 // rounded ("1.3") and only from 1.30 on, but a production line's record needs it whole.
 void ConsoleView::VersionRead(const std::string& asSent, float) {
   if (handshakeEnded) handshakeEnded();
   version_ = asSent;
-  if (!asSent.empty()) events_.Phase("BootLoader Version: " + asSent);
+  if (!asSent.empty()) events_.Phase(VersionCaption(asSent));
 }
 
 void ConsoleView::SetLineTimerEnabled(bool enabled) {
   if (enabled) {
     file_start_ = std::chrono::steady_clock::now();
     ReportProgress();
-    second_.start();
     progress_.start();
   } else {
-    second_.stop();
     progress_.stop();
   }
 }
@@ -90,7 +72,7 @@ void ConsoleView::ShowMessage(const std::string& text, MessageIcon) {
   message_ = text;
 }
 
-bool ConsoleView::AskYesNo(const std::string& text) {
+bool ConsoleView::AskToContinue(LineFault fault, std::int64_t line) {
   // After a stop the engine may still ask about the line it was waiting for; that question
   // is not true of anything the target did, so it is neither shown nor recorded.
   if (stopping_) return false;
@@ -98,18 +80,21 @@ bool ConsoleView::AskYesNo(const std::string& text) {
   // takes is no time of the transfer's.
   if (progress_.isActive()) ReportProgress();
   const auto asked = std::chrono::steady_clock::now();
-  const bool yes = answer_(text);
+  const std::string question = LineFaultQuestion(fault, line);
+  const bool yes = answer_(question);
   file_start_ += std::chrono::steady_clock::now() - asked;
   CheckStop();  // a stop while the question waited for its answer
   if (stopping_) return false;
-  events_.Prompt(text, yes);
-  if (!failing_) return yes;
+  events_.Prompt(question, yes);
+  const ContinuedLine failing{
+      stage_ == FileStage::kEeprom ? settings_.EepromFile : settings_.FlashFile, line,
+      ReasonOf(fault)};
   if (yes) {
-    continued_.push_back(*failing_);
+    continued_.push_back(failing);
   } else {
-    refused_fault_ = failing_fault_;
-    refused_ = LineFaultStatement(failing_fault_, failing_->line);
-    failed_line_ = failing_;
+    refused_fault_ = fault;
+    refused_ = LineFaultStatement(fault, line);
+    failed_line_ = failing;
   }
   return yes;
 }

@@ -14,10 +14,11 @@
 
 namespace tarnwick::cli {
 
-// The download as the command line shows it: no window, the settings fixed at the start,
-// status texts as phases, the lines sent as progress, the failed lines' questions answered by
-// `answer` (which gets the question and returns Yes or No). It pumps Qt events and drives the
-// engine's timers as the window does, so a download runs exactly as it would under the window.
+// The download as the command line shows it: no window, the settings fixed at the start, the
+// phases as the window's status texts, the lines sent as progress, the failed lines' questions
+// answered by `answer` (which gets the question and returns Yes or No). It pumps Qt events and
+// drives the engine's timers as the window does, so a download runs exactly as it would under the
+// window.
 class ConsoleView final : public DownloadView {
  public:
   using Answerer = std::function<bool(const std::string& question)>;
@@ -46,25 +47,21 @@ class ConsoleView final : public DownloadView {
   const std::string& BootloaderVersion() const { return version_; }
 
   DownloadSettings CurrentSettings() override { return settings_; }
-  void SetStatusText(const std::string& text) override;
-  void SetLinesRemainingText(const std::string&) override {}
-  void ShowLinesRemaining() override {}
-  void SetVersionText(const std::string&) override {}
+  void PhaseEntered(const DownloadStatus& status) override;
+  void HandshakeStarted() override {}
   void VersionRead(const std::string& asSent, float value) override;
-  void ShowVersion() override {}
+  void VersionAccepted(float) override {}
   void SetLineTimerEnabled(bool enabled) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   void LogFailureReason(const std::string& reason) override { reason_ = reason; }
-  bool AskYesNo(const std::string& text) override;
+  bool AskToContinue(LineFault fault, std::int64_t line) override;
   void FocusFlashBrowseButton() override {}
   void SetControlsBusy() override {}
   void SetControlsIdle() override {}
   void DisableEepromControls() override {}
   void DisableCancelButton() override {}
-  void FileStarted(FileStage stage, std::int64_t remaining) override;
   void LinesRemaining(std::int64_t remaining) override;
   void FileSent() override { ReportProgress(); }
-  void LineFailed(LineFault fault, std::int64_t line) override;
   void AwaitEvents(std::chrono::milliseconds most) override;
   void PumpPendingEvents() override;
 
@@ -77,7 +74,6 @@ class ConsoleView final : public DownloadView {
   Answerer answer_;
   Downloader* downloader_ = nullptr;
   QTimer tick_;      // the engine's 60 ms tick
-  QTimer second_;    // the engine's lines-remaining second, while a file is sent
   QTimer progress_;  // progress reports, while a file is sent
   std::chrono::steady_clock::time_point file_start_;
   std::int64_t last_tenth_ = -1;  // of the file, at the last progress report
@@ -87,15 +83,12 @@ class ConsoleView final : public DownloadView {
   std::string message_;
   std::string reason_;
   // The file being sent, as the engine tells it: its stage, its count of lines less one, and
-  // the count that remains; whether the status that follows names it.
+  // the count that remains.
   FileStage stage_ = FileStage::kNone;
   std::int64_t total_lines_ = 0;
   std::int64_t remaining_ = 0;
-  bool count_follows_ = false;
-  std::optional<ContinuedLine> failing_;  // the line the next question is about
   std::optional<std::string> refused_;
   std::optional<LineFault> refused_fault_;
-  LineFault failing_fault_ = LineFault::kNoResponse;
   std::vector<ContinuedLine> continued_;
   std::optional<ContinuedLine> failed_line_;
   std::string version_;

@@ -140,7 +140,7 @@ void Form1::Timer2_Timer() {
 }
 
 void Form1::Timer3_Timer() {
-  downloader_->ShowLinesRemainingCount();
+  view_->ShowLinesRemaining(downloader_->State().LineCount);
 }
 
 void Form1::RunDownload(Mode mode) {

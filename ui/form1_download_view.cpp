@@ -43,23 +43,29 @@ DownloadSettings Form1DownloadView::CurrentSettings() {
   return ReadSettingsFromControls(ui_);
 }
 
-void Form1DownloadView::SetStatusText(const std::string& text) {
-  ui_.Label2->setText(QString::fromStdString(text));
+void Form1DownloadView::PhaseEntered(const DownloadStatus& status) {
+  ui_.Label2->setText(QString::fromStdString(StatusText(status)));
+  if (status.phase == DownloadPhase::kSendingFile) {
+    ShowLinesRemaining(status.remaining);
+    ui_.Label14->setVisible(true);
+  }
 }
 
-void Form1DownloadView::SetLinesRemainingText(const std::string& text) {
-  ui_.Label14->setText(QString::fromStdString(text));
+void Form1DownloadView::ShowLinesRemaining(std::int64_t remaining) {
+  ui_.Label14->setText(QString::number(remaining));
 }
 
-void Form1DownloadView::ShowLinesRemaining() {
-  ui_.Label14->setVisible(true);
+void Form1DownloadView::FileSent() {
+  ShowLinesRemaining(0);
 }
 
-void Form1DownloadView::SetVersionText(const std::string& text) {
-  ui_.Label16->setText(QString::fromStdString(text));
+void Form1DownloadView::HandshakeStarted() {
+  ui_.Label16->setText(QString::fromStdString(VersionCaption("")));
+  ui_.Label16->setVisible(true);
 }
 
-void Form1DownloadView::ShowVersion() {
+void Form1DownloadView::VersionAccepted(float version) {
+  ui_.Label16->setText(QString::fromStdString(VersionCaption(ShortestVersionText(version))));
   ui_.Label16->setVisible(true);
 }
 
@@ -82,9 +88,10 @@ void Form1DownloadView::LogFailureReason(const std::string& reason) {
   failureReason_ = tarnwick::LogFailureReason(QString::fromStdString(reason));
 }
 
-bool Form1DownloadView::AskYesNo(const std::string& text) {
+bool Form1DownloadView::AskToContinue(LineFault fault, std::int64_t line) {
   if (closing_) return false;
-  return messages_.AskYesNo(&window_, window_.windowTitle(), QString::fromStdString(text));
+  return messages_.AskYesNo(&window_, window_.windowTitle(),
+                            QString::fromStdString(LineFaultQuestion(fault, line)));
 }
 
 void Form1DownloadView::FocusFlashBrowseButton() {

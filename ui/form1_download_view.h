@@ -18,7 +18,8 @@ namespace tarnwick {
 class MessageBoxes;
 
 // The main window as a running download sees it: the settings as the controls hold them,
-// the status strip, Timer3, the message boxes, the busy and idle faces, and the waits for events.
+// the status strip and version caption composed from what the download tells, Timer3, the
+// message boxes, the busy and idle faces, and the waits for events.
 class Form1DownloadView final : public DownloadView {
  public:
   Form1DownloadView(QWidget& window, Ui::Form1& ui, QTimer& Timer3, MessageBoxes& messages);
@@ -28,15 +29,18 @@ class Form1DownloadView final : public DownloadView {
   void SetClosing(bool closing) { closing_ = closing; }
 
   DownloadSettings CurrentSettings() override;
-  void SetStatusText(const std::string& text) override;
-  void SetLinesRemainingText(const std::string& text) override;
-  void ShowLinesRemaining() override;
-  void SetVersionText(const std::string& text) override;
-  void ShowVersion() override;
+  void PhaseEntered(const DownloadStatus& status) override;
+  void HandshakeStarted() override;
+  void VersionRead(const std::string&, float) override {}
+  void VersionAccepted(float version) override;
   void SetLineTimerEnabled(bool enabled) override;
+  void LinesRemaining(std::int64_t) override {}  // the line timer shows the count
+  void FileSent() override;
+  // The line timer's tick: the count of lines remaining as it stands.
+  void ShowLinesRemaining(std::int64_t remaining);
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   void LogFailureReason(const std::string& reason) override;
-  bool AskYesNo(const std::string& text) override;
+  bool AskToContinue(LineFault fault, std::int64_t line) override;
   void FocusFlashBrowseButton() override;
   void SetControlsBusy() override;
   void SetControlsIdle() override;

@@ -27,7 +27,7 @@ DownloadResult DownloadRun::Run(Mode mode) {
     if (!SelectionPasses() || !ProtocolSettingsSendable()) return result_;
     view_.SetControlsBusy();
     state_.CancelRequested = false;
-    view_.SetStatusText("Initializing the com port");
+    view_.PhaseEntered(DownloadStatus::Of(DownloadPhase::kInitializingPort));
     SetUpPort();
 
     scope_ = FailureScope::kRunning;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/download/download_state.h"
+#include "core/download/download_status.h"
 #include "core/download/line_fault.h"
 #include "core/settings/download_settings.h"
 
@@ -24,26 +25,31 @@ class DownloadView {
   // The sixteen settings as the controls hold them now.
   virtual DownloadSettings CurrentSettings() = 0;
 
-  virtual void SetStatusText(const std::string& text) = 0;
-  // The count of lines remaining beside the status text, and showing it.
-  virtual void SetLinesRemainingText(const std::string& text) = 0;
-  virtual void ShowLinesRemaining() = 0;
-  // The bootloader version's caption, and showing it.
-  virtual void SetVersionText(const std::string& text) = 0;
-  virtual void ShowVersion() = 0;
+  // The download enters a phase; the window shows its status text, and for a file being sent
+  // the count of lines remaining beside it.
+  virtual void PhaseEntered(const DownloadStatus& status) = 0;
+  // The handshake begins: the version's caption shows without a number.
+  virtual void HandshakeStarted() = 0;
   // The bootloader's version once the handshake has read it, whatever it is: the number's
   // characters as the bootloader sent them ("1.30"; empty when no number came) and the value
-  // the download goes by. The window shows only the caption above, and only from 1.30 on.
-  virtual void VersionRead(const std::string& /*asSent*/, float /*value*/) {}
-  // The one-second timer that calls Downloader::ShowLinesRemainingCount while a file is sent.
+  // the download goes by.
+  virtual void VersionRead(const std::string& asSent, float value) = 0;
+  // The version lets files be sent (1.30 on): the window's caption shows it.
+  virtual void VersionAccepted(float version) = 0;
+  // The one-second timer that shows DownloadState::LineCount while a file is sent.
   virtual void SetLineTimerEnabled(bool enabled) = 0;
+  // After each line sent: the count as it now stands.
+  virtual void LinesRemaining(std::int64_t remaining) = 0;
+  // The file's last line has been sent: no line remains.
+  virtual void FileSent() = 0;
 
   virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
   // Why a download failed (which device or file, which operation, the system's words), kept
   // apart from the fixed failure messages for whoever looks into it.
   virtual void LogFailureReason(const std::string& reason) = 0;
-  // A Yes/No question with Yes as the default button; true for Yes.
-  virtual bool AskYesNo(const std::string& text) = 0;
+  // The line (1-based among the file's non-empty lines) still failed for `fault`: asks
+  // whether to go on, Yes being the default; true for Yes.
+  virtual bool AskToContinue(LineFault fault, std::int64_t line) = 0;
 
   // The focus on the application file's Browse button, where a user starts choosing files.
   virtual void FocusFlashBrowseButton() = 0;
@@ -53,17 +59,6 @@ class DownloadView {
   // removed.
   virtual void DisableEepromControls() = 0;
   virtual void DisableCancelButton() = 0;
-
-  // What happens, told as such beside the texts above, for a host that keeps its own account
-  // of a download (the command line's bars, JSON and records); the window needs none of it.
-  // A file's lines begin to go; `remaining` counts down from the file's lines less one.
-  virtual void FileStarted(FileStage /*stage*/, std::int64_t /*remaining*/) {}
-  // After each line sent: the count as it now stands.
-  virtual void LinesRemaining(std::int64_t /*remaining*/) {}
-  // The file's last line has been sent.
-  virtual void FileSent() {}
-  // The question that follows is about this line and this fault.
-  virtual void LineFailed(LineFault /*fault*/, std::int64_t /*line*/) {}
 
   // Blocks once in the host's event loop until the first of: input at the port, a window or
   // application event (handled before this returns), a stop request, or `most` having passed.

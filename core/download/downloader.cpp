@@ -1,7 +1,5 @@
 #include "core/download/downloader.h"
 
-#include <string>
-
 #include "core/download/download_run.h"
 
 namespace tarnwick {
@@ -14,10 +12,6 @@ void Downloader::Cancel() {
 
 void Downloader::OnTick() {
   if (state_.TickCount < 5) ++state_.TickCount;
-}
-
-void Downloader::ShowLinesRemainingCount() {
-  view_.SetLinesRemainingText(std::to_string(state_.LineCount));
 }
 
 DownloadResult Downloader::Start(Mode mode) {

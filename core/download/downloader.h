@@ -25,8 +25,6 @@ class Downloader {
   void Cancel();
   // Every 60 ms, always: the coarse stopwatch of the verdict wait for old bootloaders.
   void OnTick();
-  // Every second while a file is sent (the view's line timer): shows the lines remaining.
-  void ShowLinesRemainingCount();
 
   const DownloadState& State() const { return state_; }
 

@@ -29,8 +29,7 @@ constexpr std::int64_t kAnswerTimeLimitMs = 250;
 }  // namespace
 
 DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
-  view_.SetVersionText("BootLoader Version: ");
-  view_.ShowVersion();
+  view_.HandshakeStarted();
   handshake_tries_ = 0;
   received_text_.Clear();
 
@@ -65,8 +64,8 @@ DownloadRun::Flow DownloadRun::RequestReadyInJumpMode() {
     // and an answer that came after the last one was gathered means no request is needed.
     AppendPendingInput();
     if (requested && received_text_.Contains(ReadyBytes())) break;
-    view_.SetStatusText("Requesting Ack from target bootloader.  Try #" +
-                        std::to_string(handshake_tries_ + 1));
+    view_.PhaseEntered(
+        DownloadStatus::Request(DownloadPhase::kRequestingAck, handshake_tries_ + 1));
     const DownloadSettings settings = view_.CurrentSettings();
     port_.Output(LineBytes(settings.JumpCommand) + LineBytes(settings.StartSequence));
     requested = true;
@@ -74,7 +73,7 @@ DownloadRun::Flow DownloadRun::RequestReadyInJumpMode() {
     received_text_.KeepWithin(kJumpModeTextLimit, ReadyBytes());
     if (received_text_.Contains(LineBytes(view_.CurrentSettings().ActiveCharacter))) {
       handshake_tries_ = 0;
-      view_.SetStatusText("Main code responded.  Switching to bootloader.");
+      view_.PhaseEntered(DownloadStatus::Of(DownloadPhase::kSwitchingToBootloader));
     }
     ++handshake_tries_;
     view_.PumpPendingEvents();
@@ -86,7 +85,7 @@ DownloadRun::Flow DownloadRun::RequestReadyInJumpMode() {
 // a turn and sees Cancel, also while the target streams other characters without a pause.
 DownloadRun::Flow DownloadRun::AwaitActiveCharacter() {
   port_.Input();  // whatever came before the reset belongs to the old application
-  view_.SetStatusText("Waiting for Bootloader Active Character...Reset target...");
+  view_.PhaseEntered(DownloadStatus::Of(DownloadPhase::kWaitingForActiveCharacter));
   while (true) {
     const std::string active = LineBytes(view_.CurrentSettings().ActiveCharacter);
     if (received_text_.Contains(active)) break;
@@ -111,8 +110,8 @@ DownloadRun::Flow DownloadRun::RequestReadyInWaitMode() {
     if (state_.CancelRequested) return Flow::kCleanup;
     AppendPendingInput();
     if (requested && received_text_.Contains(ReadyBytes())) break;
-    view_.SetStatusText("Requesting Bootloader Ready.  Try #" +
-                        std::to_string(handshake_tries_ + 1));
+    view_.PhaseEntered(
+        DownloadStatus::Request(DownloadPhase::kRequestingReady, handshake_tries_ + 1));
     port_.Output(LineBytes(view_.CurrentSettings().StartSequence));
     requested = true;
     if (TimedWait() == Flow::kCleanup) return Flow::kCleanup;

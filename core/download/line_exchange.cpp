@@ -5,7 +5,6 @@
 #include <string>
 
 #include "core/download/download_run.h"
-#include "core/download/line_fault.h"
 #include "core/download/three_second_watch.h"
 
 namespace tarnwick {
@@ -37,9 +36,7 @@ DownloadRun::Flow DownloadRun::ExchangeLine(const std::string& line) {
   } else if (HoldsGoodVerdict() || !answers_in_time) {
     return Flow::kGoOn;
   }
-  view_.LineFailed(fault, LineNumber());
-  const std::string question = LineFaultQuestion(fault, LineNumber());
-  if (!view_.AskYesNo(question)) return Flow::kCleanup;
+  if (!view_.AskToContinue(fault, LineNumber())) return Flow::kCleanup;
   received_text_.Clear();
   return Flow::kGoOn;
 }

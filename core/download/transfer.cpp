@@ -1,7 +1,6 @@
 // The transfer: the version gate, the EEPROM and application stages, the counting pass and
 // the line loop. The EEPROM file always goes before the application file.
 
-#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -13,13 +12,6 @@
 namespace tarnwick {
 
 namespace {
-
-// The shortest text that reads back as the same single-precision value: 1.3, 1.41.
-std::string ShortestText(float value) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
 
 // The line counts are 16-bit numbers; going past their range is a failure of the
 // download, not a silent wrap-around.
@@ -44,8 +36,7 @@ DownloadRun::Flow DownloadRun::SendSelectedFiles() {
       return Flow::kEnded;
     }
   } else {
-    view_.SetVersionText("BootLoader Version: " + ShortestText(bootloader_version_));
-    view_.ShowVersion();
+    view_.VersionAccepted(bootloader_version_);
     if (state_.Stage == FileStage::kNone) {
       EndWithoutFile();
       return Flow::kEnded;
@@ -101,7 +92,7 @@ void DownloadRun::OpenDownloadFile(FileStage stage) {
   scope_ = FailureScope::kFileOpening;
   const DownloadSettings settings = view_.CurrentSettings();
   const std::string path = stage == FileStage::kEeprom ? settings.EepromFile : settings.FlashFile;
-  view_.SetStatusText("Opening the file " + path + ".");
+  view_.PhaseEntered(DownloadStatus::Opening(path));
   file_.Open(path);
   scope_ = FailureScope::kRunning;
 }
@@ -121,11 +112,7 @@ void DownloadRun::CountLines() {
   state_.TotalLines = state_.LineCount;
   file_.Rewind();
 
-  view_.FileStarted(state_.Stage, state_.LineCount);
-  view_.SetStatusText(state_.Stage == FileStage::kEeprom ? "Sending EEPROM File - lines remaining "
-                                                         : "Sending FLASH File - lines remaining ");
-  view_.SetLinesRemainingText(std::to_string(state_.LineCount));
-  view_.ShowLinesRemaining();
+  view_.PhaseEntered(DownloadStatus::Sending(state_.Stage, state_.LineCount));
   view_.SetLineTimerEnabled(true);
 
   const DownloadSettings settings = view_.CurrentSettings();
@@ -148,9 +135,8 @@ DownloadRun::Flow DownloadRun::SendLines() {
     }
     view_.PumpPendingEvents();
   }
-  view_.SetLinesRemainingText("0");
-  view_.SetLineTimerEnabled(false);
   view_.FileSent();
+  view_.SetLineTimerEnabled(false);
   return Flow::kGoOn;
 }
 

@@ -41,7 +41,9 @@ void FakeView::PumpPendingEvents() {
   if (++pumps_ > 1'000'000) throw std::runtime_error("pumped without end");
   if (!next_timer1_ms_) next_timer1_ms_ = clock_.now_ms + 60;
   if (FallsDue(*next_timer1_ms_, 60)) downloader_->OnTick();
-  if (next_timer3_ms_ && FallsDue(*next_timer3_ms_, 1000)) downloader_->ShowLinesRemainingCount();
+  if (next_timer3_ms_ && FallsDue(*next_timer3_ms_, 1000)) {
+    Record("lines " + std::to_string(downloader_->State().LineCount));
+  }
   if (cancel_at_ms_ && clock_.now_ms >= *cancel_at_ms_) {
     cancel_at_ms_.reset();
     cancel_on_status_.clear();

@@ -43,16 +43,23 @@ class FakeView final : public DownloadView {
     Check("CurrentSettings");
     return settings;
   }
-  void SetStatusText(const std::string& text) override {
+  // Logged as the window shows it: the status text, then for a file its count and label.
+  void PhaseEntered(const DownloadStatus& status) override {
+    const std::string text = StatusText(status);
     Record("status " + text);
+    if (status.phase == DownloadPhase::kSendingFile) {
+      Record("lines " + std::to_string(status.remaining));
+      Record("show lines");
+    }
     // Time 0 has passed already, so the click comes at the next pump.
     if (!cancel_on_status_.empty() && text.starts_with(cancel_on_status_)) CancelAt(0);
     if (on_status) on_status(text);
   }
-  void SetLinesRemainingText(const std::string& text) override { Record("lines " + text); }
-  void ShowLinesRemaining() override { Record("show lines"); }
-  void SetVersionText(const std::string& text) override { Record("version " + text); }
-  void ShowVersion() override { Record("show version"); }
+  void HandshakeStarted() override { ShowVersion(""); }
+  void VersionRead(const std::string&, float) override {}
+  void VersionAccepted(float version) override { ShowVersion(ShortestVersionText(version)); }
+  void LinesRemaining(std::int64_t) override {}
+  void FileSent() override { Record("lines 0"); }
   void SetLineTimerEnabled(bool enabled) override {
     Record(enabled ? "timer3 on" : "timer3 off");
     next_timer3_ms_.reset();
@@ -62,8 +69,8 @@ class FakeView final : public DownloadView {
     Record((icon == MessageIcon::Exclamation ? "warning " : "message ") + text);
   }
   void LogFailureReason(const std::string& reason) override { Record("reason " + reason); }
-  bool AskYesNo(const std::string& text) override {
-    Record("ask " + text);
+  bool AskToContinue(LineFault fault, std::int64_t line) override {
+    Record("ask " + LineFaultQuestion(fault, line));
     const bool yes = answers.empty() || answers.front();
     if (!answers.empty()) answers.pop_front();
     return yes;
@@ -78,6 +85,10 @@ class FakeView final : public DownloadView {
 
  private:
   bool FallsDue(std::int64_t& next_ms, std::int64_t interval_ms) const;
+  void ShowVersion(const std::string& number) {
+    Record("version " + VersionCaption(number));
+    Record("show version");
+  }
   void Record(const std::string& what) {
     Check(what.substr(0, what.find(' ')));
     log_.Add(what);

@@ -68,10 +68,6 @@ void ConsoleView::SetLineTimerEnabled(bool enabled) {
   }
 }
 
-void ConsoleView::ShowMessage(const std::string& text, MessageIcon) {
-  message_ = text;
-}
-
 bool ConsoleView::AskToContinue(LineFault fault, std::int64_t line) {
   // After a stop the engine may still ask about the line it was waiting for; that question
   // is not true of anything the target did, so it is neither shown nor recorded.

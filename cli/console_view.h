@@ -52,7 +52,7 @@ class ConsoleView final : public DownloadView {
   void VersionRead(const std::string& asSent, float value) override;
   void VersionAccepted(float) override {}
   void SetLineTimerEnabled(bool enabled) override;
-  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  void ShowEnding(const DownloadEnding& ending) override { message_ = EndingText(ending); }
   void LogFailureReason(const std::string& reason) override { reason_ = reason; }
   bool AskToContinue(LineFault fault, std::int64_t line) override;
   void FocusFlashBrowseButton() override {}

@@ -22,6 +22,7 @@
 #include "cli/run_record.h"
 #include "cli/stop_signal.h"
 #include "cli/terminal.h"
+#include "core/download/download_ending.h"
 #include "core/download/line_bytes.h"
 #include "platform/qt/any_port.h"
 #include "platform/qt/port_device.h"
@@ -29,6 +30,11 @@
 
 namespace tarnwick::cli {
 namespace {
+
+// The window's message for a port that cannot be used, as the outcome of a port refused
+// before the download starts.
+const std::string kPortFailureText =
+    EndingText(DownloadEnding::Of(DownloadResult::kPortFailure, EndingMessage::kPortFailure));
 
 // y or yes answers Yes; anything else, an empty line or the end of input, No.
 bool AskOnTerminal(const std::string& question) {
@@ -166,7 +172,9 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   };
 
   if (const auto file = UnreadableFile(options)) {
-    return finish(ExitCode::kDownloadFile, "Error opening " + file->first + ".",
+    return finish(ExitCode::kDownloadFile,
+                  EndingText(DownloadEnding::Of(DownloadResult::kFileFailure,
+                                                EndingMessage::kFileOpenFailure, file->first)),
                   file->first + ": " + file->second);
   }
   if (CheckBeforeDownload(options) != ExitCode::kSuccess) {
@@ -174,8 +182,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   }
   const std::string device = DeviceForPort(portName);
   if (device.empty()) {
-    return finish(ExitCode::kPort, "Error encountered while accessing the com port.",
-                  portName + ": no serial port has this number");
+    return finish(ExitCode::kPort, kPortFailureText, portName + ": no serial port has this number");
   }
 
   std::ofstream log;
@@ -187,7 +194,7 @@ ExitCode DownloadToOneBoard(const DownloadOptions& options, ReportStyle style) {
   // the open's own failure would not name.
   if (const std::string problem = PortAccessProblem(device);
       problem.rfind("cannot be opened: permission denied", 0) == 0) {
-    return finish(ExitCode::kPort, "Error encountered while accessing the com port.",
+    return finish(ExitCode::kPort, kPortFailureText,
                   (device == portName ? portName : portName + " (" + device + ")") + " " + problem);
   }
   HeadlessDownload board(device, settings, *events, AnswererFor(options, *events),

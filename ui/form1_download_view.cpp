@@ -77,11 +77,11 @@ void Form1DownloadView::SetLineTimerEnabled(bool enabled) {
   }
 }
 
-void Form1DownloadView::ShowMessage(const std::string& text, MessageIcon icon) {
+void Form1DownloadView::ShowEnding(const DownloadEnding& ending) {
   if (closing_) return;
   // The reason logged just before belongs to this message, the failure's.
-  messages_.Show(&window_, window_.windowTitle(), QString::fromStdString(text), icon,
-                 std::exchange(failureReason_, QString()));
+  messages_.Show(&window_, window_.windowTitle(), QString::fromStdString(EndingText(ending)),
+                 EndingIcon(ending), std::exchange(failureReason_, QString()));
 }
 
 void Form1DownloadView::LogFailureReason(const std::string& reason) {

@@ -38,7 +38,7 @@ class Form1DownloadView final : public DownloadView {
   void FileSent() override;
   // The line timer's tick: the count of lines remaining as it stands.
   void ShowLinesRemaining(std::int64_t remaining);
-  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  void ShowEnding(const DownloadEnding& ending) override;
   void LogFailureReason(const std::string& reason) override;
   bool AskToContinue(LineFault fault, std::int64_t line) override;
   void FocusFlashBrowseButton() override;

@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/download/line_bytes.h"
 #include "core/download/serial_link.h"
@@ -55,17 +56,15 @@ bool DownloadRun::SelectionPasses() {
                            : (flash ? Selection::kApplication : Selection::kNone);
   flash_pending_ = flash;
 
-  const char* missing = nullptr;
+  EndingMessage missing;
   if (flash && PathMissing(settings.FlashFile)) {
-    missing = "Select Application file to download.";
+    missing = EndingMessage::kSelectApplicationFile;
   } else if (eeprom && PathMissing(settings.EepromFile)) {
-    missing = "Select EEPROM file to download.";
+    missing = EndingMessage::kSelectEepromFile;
+  } else {
+    return true;
   }
-  if (missing == nullptr) return true;
-
-  result_ = DownloadResult::kFileNotChosen;
-
-  view_.ShowMessage(missing, MessageIcon::None);
+  ShowEnding(DownloadResult::kFileNotChosen, missing);
   // The application file's Browse button is where a user starts choosing files.
   view_.FocusFlashBrowseButton();
   return false;
@@ -76,11 +75,14 @@ bool DownloadRun::SelectionPasses() {
 bool DownloadRun::ProtocolSettingsSendable() {
   const ProtocolSetting* const unsendable = FirstUnsendableSetting(view_.CurrentSettings());
   if (unsendable == nullptr) return true;
-  result_ = DownloadResult::kUnsendableSetting;
-  view_.ShowMessage("The " + std::string(unsendable->label) +
-                        " setting holds a character that cannot be sent as one byte.",
-                    MessageIcon::None);
+  ShowEnding(DownloadResult::kUnsendableSetting, EndingMessage::kUnsendableSetting,
+             unsendable->label);
   return false;
+}
+
+void DownloadRun::ShowEnding(DownloadResult result, EndingMessage message, std::string subject) {
+  result_ = result;
+  view_.ShowEnding(DownloadEnding::Of(result, message, std::move(subject)));
 }
 
 void DownloadRun::SetUpPort() {

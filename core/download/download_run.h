@@ -81,6 +81,8 @@ class DownloadRun {
   // End of file, outcome and endings (end_of_file.cpp).
   void WaitForFileVerdict();
   void ShowOutcome(bool eeprom_failed);
+  // Sets the download's result and shows its message.
+  void ShowEnding(DownloadResult result, EndingMessage message, std::string subject = {});
   void Cleanup();
   void StopLineTimer() noexcept;
   void EndWithoutFile() noexcept;

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "core/download/download_ending.h"
 #include "core/download/download_state.h"
 #include "core/download/download_status.h"
 #include "core/download/line_fault.h"
 #include "core/settings/download_settings.h"
 
 namespace tarnwick {
-
-enum class MessageIcon { None, Exclamation };
 
 // A wait for events that only an event, input or a stop ends.
 inline constexpr std::chrono::milliseconds kNoDeadline = std::chrono::milliseconds::max();
@@ -43,7 +42,8 @@ class DownloadView {
   // The file's last line has been sent: no line remains.
   virtual void FileSent() = 0;
 
-  virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+  // The download has ended and says how, in a message box (or the command line's outcome).
+  virtual void ShowEnding(const DownloadEnding& ending) = 0;
   // Why a download failed (which device or file, which operation, the system's words), kept
   // apart from the fixed failure messages for whoever looks into it.
   virtual void LogFailureReason(const std::string& reason) = 0;

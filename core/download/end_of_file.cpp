@@ -25,35 +25,25 @@ void DownloadRun::WaitForFileVerdict() {
 // file's result in the words of a download of that file alone.
 void DownloadRun::ShowOutcome(bool eeprom_failed) {
   const Selection selection = eeprom_failed ? Selection::kApplication : file_selection_;
-  std::string message;
-  if (received_text_.Contains(verdicts_.FileOk)) {
-    result_ = DownloadResult::kSuccess;
-    switch (selection) {
-      case Selection::kApplication:
-        message = "Flash File successfully downloaded.";
-        break;
-      case Selection::kEeprom:
-        message = "EEPROM File successfully downloaded.";
-        break;
-      case Selection::kBoth:
-        message = "Flash & EEPROM Files successfully downloaded.";
-        break;
-      case Selection::kNone:
-        break;
-    }
-  }
-  if (message.empty()) {
-    const bool errors = received_text_.Contains(verdicts_.FileErrors);
-    result_ = errors ? DownloadResult::kFileErrors : DownloadResult::kNoResponseAtEndOfFile;
-    message = errors ? "Error encountered while downloading file."
-                     : "Error encountered while downloading file.  No response from bootloader "
-                       "at end of file.";
+  DownloadEnding ending;
+  if (received_text_.Contains(verdicts_.FileOk) && selection != Selection::kNone) {
+    ending.result = DownloadResult::kSuccess;
+    ending.message = selection == Selection::kApplication ? EndingMessage::kApplicationDownloaded
+                     : selection == Selection::kEeprom    ? EndingMessage::kEepromDownloaded
+                                                          : EndingMessage::kBothDownloaded;
+  } else if (received_text_.Contains(verdicts_.FileErrors)) {
+    ending.result = DownloadResult::kFileErrors;
+    ending.message = EndingMessage::kFileErrors;
+  } else {
+    ending.result = DownloadResult::kNoResponseAtEndOfFile;
+    ending.message = EndingMessage::kNoResponseAtEndOfFile;
   }
   if (eeprom_failed) {
-    result_ = DownloadResult::kFileErrors;
-    message = "Error encountered while downloading the EEPROM file. " + message;
+    ending.result = DownloadResult::kFileErrors;
+    ending.eepromFailed = true;
   }
-  view_.ShowMessage(message, MessageIcon::None);
+  result_ = ending.result;
+  view_.ShowEnding(ending);
 }
 
 void DownloadRun::Cleanup() {
@@ -79,7 +69,7 @@ void DownloadRun::EndWithoutFile() noexcept {
   ClosePort(port_);
   SetControlsIdleSafely();
   try {
-    view_.ShowMessage("Check box to download code.", MessageIcon::None);
+    ShowEnding(DownloadResult::kNothingTicked, EndingMessage::kNothingTicked);
   } catch (...) {
   }
   try {

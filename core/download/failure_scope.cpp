@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "core/download/download_run.h"
 #include "core/download/serial_link.h"
@@ -40,18 +41,18 @@ void DownloadRun::ReactToFailure(const std::exception* error) noexcept {
   result_ = ResultOf(scope_, error);
   // Before the message, which waits for the user.
   IgnoringFailure([&] { view_.LogFailureReason(error ? error->what() : "an unknown failure"); });
-  auto show = [this](const char* text) {
-    IgnoringFailure([&] { view_.ShowMessage(text, MessageIcon::Exclamation); });
+  auto show = [this](EndingMessage message, std::string subject = {}) {
+    IgnoringFailure([&] { ShowEnding(result_, message, std::move(subject)); });
   };
 
   switch (scope_) {
     case FailureScope::kPortSetUp:
       // The port did not open, so there is nothing to close.
-      show("Error encountered while accessing the com port.");
+      show(EndingMessage::kPortFailure);
       break;
     case FailureScope::kRunning:
       // The message comes while the port is still open; the port is closed afterwards.
-      show("Error encountered while downloading the firmware file.");
+      show(EndingMessage::kDownloadFailure);
       file_.Close();
       ClosePort(port_);
       break;
@@ -62,14 +63,14 @@ void DownloadRun::ReactToFailure(const std::exception* error) noexcept {
       IgnoringFailure([&] {
         const DownloadSettings settings = view_.CurrentSettings();
         if (state_.Stage == FileStage::kApplication) {
-          view_.ShowMessage("Error opening " + settings.FlashFile + ".", MessageIcon::Exclamation);
+          show(EndingMessage::kFileOpenFailure, settings.FlashFile);
         } else if (state_.Stage == FileStage::kEeprom) {
-          view_.ShowMessage("Error opening " + settings.EepromFile + ".", MessageIcon::Exclamation);
+          show(EndingMessage::kFileOpenFailure, settings.EepromFile);
         }
       });
       break;
     case FailureScope::kClosing:
-      show("Error encountered while closing the com port.");
+      show(EndingMessage::kPortCloseFailure);
       break;
   }
   StopLineTimer();

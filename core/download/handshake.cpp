@@ -43,8 +43,7 @@ DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
   if (flow != Flow::kGoOn) return flow;
 
   if (!received_text_.Contains(ReadyBytes())) {
-    result_ = DownloadResult::kNoBootloaderResponse;
-    view_.ShowMessage("No response from target bootloader.", MessageIcon::None);
+    ShowEnding(DownloadResult::kNoBootloaderResponse, EndingMessage::kNoBootloaderResponse);
     return Flow::kCleanup;
   }
   // A V before the ready character may belong to the running application's own words, so

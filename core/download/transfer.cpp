@@ -63,10 +63,8 @@ DownloadRun::Flow DownloadRun::SendSelectedFiles() {
 
 // Bootloaders before 1.30 cannot write EEPROM: neither file is sent and the tick is removed.
 void DownloadRun::RefuseEeprom() {
-  result_ = DownloadResult::kEepromRefused;
   view_.DisableEepromControls();
-  view_.ShowMessage("Embedded Bootloader Version does not support EEPROM write.",
-                    MessageIcon::None);
+  ShowEnding(DownloadResult::kEepromRefused, EndingMessage::kEepromNotSupported);
   port_.Close();  // the port is open here, so it is closed without asking
   view_.SetControlsIdle();
 }

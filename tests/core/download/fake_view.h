@@ -65,8 +65,9 @@ class FakeView final : public DownloadView {
     next_timer3_ms_.reset();
     if (enabled) next_timer3_ms_ = clock_.now_ms + 1000;
   }
-  void ShowMessage(const std::string& text, MessageIcon icon) override {
-    Record((icon == MessageIcon::Exclamation ? "warning " : "message ") + text);
+  void ShowEnding(const DownloadEnding& ending) override {
+    const bool warning = EndingIcon(ending) == MessageIcon::Exclamation;
+    Record((warning ? "warning " : "message ") + EndingText(ending));
   }
   void LogFailureReason(const std::string& reason) override { Record("reason " + reason); }
   bool AskToContinue(LineFault fault, std::int64_t line) override {

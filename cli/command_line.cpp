@@ -84,7 +84,6 @@ DownloadOptions ParseDownload(ArgumentReader& in) {
     if (option->value == nullptr) {
       in.NoValue(name);
       option->take(options, "");
-      options.args.push_back(name);
       continue;
     }
     if (!option->repeatable && !given.insert(name).second) {
@@ -96,7 +95,6 @@ DownloadOptions ParseDownload(ArgumentReader& in) {
     } else {
       option->take(options, value);
     }
-    options.args.insert(options.args.end(), {name, value});
   }
   if (options.ports.empty()) throw UsageError("download needs --port");
   if (!options.flash && !options.eeprom)
@@ -136,11 +134,6 @@ std::vector<std::string> FilesOf(const DownloadOptions& options) {
   if (options.eeprom) files.push_back(*options.eeprom);
   if (options.flash) files.push_back(*options.flash);
   return files;
-}
-
-bool TakesValue(const std::string& option) {
-  const DownloadOption* found = DownloadOptionNamed(option);
-  return found != nullptr && found->value != nullptr;
 }
 
 Command ParseCommandLine(const std::vector<std::string>& args) {

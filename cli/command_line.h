@@ -42,9 +42,8 @@ struct DownloadOptions {
   std::optional<std::string> recordFile;  // appended to, a line a board and run
   bool json = false;
   bool quiet = false;
-  // The download command's arguments with "--name=value" split in two and without "--", so
-  // that a board's own process can be given them again.
-  std::vector<std::string> args;
+
+  bool operator==(const DownloadOptions&) const = default;
 };
 
 struct CheckOptions {
@@ -63,9 +62,6 @@ struct Command {
 
 // The download's files in the order they are sent: the EEPROM file, then the application file.
 std::vector<std::string> FilesOf(const DownloadOptions& options);
-
-// Whether `option` of the download command takes a value.
-bool TakesValue(const std::string& option);
 
 // Reads the arguments after the program's name; throws UsageError.
 Command ParseCommandLine(const std::vector<std::string>& args);

@@ -22,6 +22,7 @@
 
 #include "cli/board_line.h"
 #include "cli/check_command.h"
+#include "cli/download_option_table.h"
 #include "cli/input_files.h"
 #include "cli/json_reporter.h"
 #include "cli/run_record.h"
@@ -43,28 +44,17 @@ struct Board {
   QByteArray unread;                     // the child's output, until its lines are whole
 };
 
-// The arguments of one board's process: the user's, with this board's port only, JSON out,
-// and a log file of its own.
-QStringList ChildArguments(const std::vector<std::string>& args, const std::string& port) {
+// The run of one board's process: the user's, with this board's port only, JSON out, and a
+// log file of its own. The files were checked once, before any board started.
+QStringList ChildArguments(const DownloadOptions& options, const std::string& port) {
+  DownloadOptions board = options;
+  board.ports = {port};
+  board.json = true;
+  board.quiet = false;
+  board.check = false;
+  if (options.logFile) board.logFile = BoardLogName(*options.logFile, port);
   QStringList child{QStringLiteral("download")};
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--port" || arg == "--log") {
-      ++i;
-      continue;
-    }
-    if (arg == "--json" || arg == "--quiet" || arg == "--check" || arg == "--no-check") continue;
-    child << QString::fromStdString(arg);
-    if (TakesValue(arg) && i + 1 < args.size()) child << QString::fromStdString(args[++i]);
-  }
-  // The files were checked once, before any board started.
-  child << QStringLiteral("--port") << QString::fromStdString(port) << QStringLiteral("--json")
-        << QStringLiteral("--no-check");
-  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-    if (args[i] == "--log") {
-      child << QStringLiteral("--log") << QString::fromStdString(BoardLogName(args[i + 1], port));
-    }
-  }
+  for (const std::string& arg : ArgumentsOf(board)) child << QString::fromStdString(arg);
   return child;
 }
 
@@ -96,8 +86,7 @@ void StopWithParent(QProcess& process) {
 
 class ManyBoards {
  public:
-  ManyBoards(const std::vector<std::string>& args, const DownloadOptions& options,
-             ReportStyle style)
+  ManyBoards(const DownloadOptions& options, ReportStyle style)
       : style_(style), record_(options.recordFile) {
     for (const std::string& port : options.ports) {
       auto& board = boards_.emplace_back(std::make_unique<Board>());
@@ -109,7 +98,7 @@ class ManyBoards {
       board->process = std::make_unique<QProcess>();
       board->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
       board->process->setProgram(QCoreApplication::applicationFilePath());
-      board->process->setArguments(ChildArguments(args, port));
+      board->process->setArguments(ChildArguments(options, port));
       StopWithParent(*board->process);
       Board* b = board.get();
       QObject::connect(b->process.get(), &QProcess::readyReadStandardOutput,
@@ -285,7 +274,7 @@ ExitCode DownloadToManyBoards(const DownloadOptions& options, ReportStyle style)
     }
     return checked;
   }
-  return ManyBoards(options.args, options, style).Run();
+  return ManyBoards(options, style).Run();
 }
 
 }  // namespace tarnwick::cli

@@ -36,10 +36,22 @@ int TimeoutOf(const std::string& text) {
 }
 
 OnError OnErrorOf(const std::string& text) {
-  if (text == "ask") return OnError::kAsk;
-  if (text == "stop") return OnError::kStop;
-  if (text == "continue") return OnError::kContinue;
+  for (const OnError mode : {OnError::kAsk, OnError::kStop, OnError::kContinue}) {
+    if (text == OnErrorName(mode)) return mode;
+  }
   throw UsageError("--on-error " + text + ": must be ask, stop or continue");
+}
+
+const char* OnErrorName(OnError mode) {
+  switch (mode) {
+    case OnError::kAsk:
+      return "ask";
+    case OnError::kStop:
+      return "stop";
+    case OnError::kContinue:
+      break;
+  }
+  return "continue";
 }
 
 // target-sim's own unescaping gives bytes, but settings are UTF-8 text: a typed "é" must stay
@@ -57,6 +69,20 @@ std::string UnescapedCharacters(std::string_view text) {
     }
     AppendUtf8(out, static_cast<char32_t>(*high * 16 + *low));
     i += 3;
+  }
+  return out;
+}
+
+std::string EscapedCharacters(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\' || byte < 0x20) {
+      constexpr char kDigits[] = "0123456789ABCDEF";
+      out += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
+    } else {
+      out += c;
+    }
   }
   return out;
 }

@@ -1,5 +1,7 @@
 #include "cli/reset_lines.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 
 #include "cli/command_line.h"
@@ -15,6 +17,19 @@ namespace tarnwick::cli {
 namespace {
 
 constexpr int kLongestResetMs = 10000;
+
+// --reset's values and the lines each pulses.
+struct ResetLinesName {
+  const char* name;
+  bool dtr;
+  bool rts;
+};
+constexpr std::array<ResetLinesName, 4> kResetLinesNames = {{
+    {"none", false, false},
+    {"dtr", true, false},
+    {"rts", false, true},
+    {"both", true, true},
+}};
 
 void SetChosen(ModemLines& lines, const ResetOptions& reset, bool on) {
   if (reset.dtr) lines.SetModemLine(ModemLines::Line::kDtr, on);
@@ -38,11 +53,20 @@ void TakeResetOption(const std::string& option, const std::string& value, ResetO
     reset.hold = std::chrono::milliseconds(ms);
     return;
   }
-  if (value != "dtr" && value != "rts" && value != "both" && value != "none") {
+  const auto named = std::find_if(kResetLinesNames.begin(), kResetLinesNames.end(),
+                                  [&](const ResetLinesName& lines) { return value == lines.name; });
+  if (named == kResetLinesNames.end()) {
     throw UsageError("--reset " + value + ": give dtr, rts, both or none");
   }
-  reset.dtr = value == "dtr" || value == "both";
-  reset.rts = value == "rts" || value == "both";
+  reset.dtr = named->dtr;
+  reset.rts = named->rts;
+}
+
+std::string ResetLinesOf(const ResetOptions& reset) {
+  for (const ResetLinesName& lines : kResetLinesNames) {
+    if (lines.dtr == reset.dtr && lines.rts == reset.rts) return lines.name;
+  }
+  return "none";
 }
 
 void PulseReset(ModemLines& lines, const ResetOptions& reset,

@@ -17,6 +17,7 @@ struct ResetOptions {
   std::chrono::milliseconds hold{100};
 
   bool Any() const { return dtr || rts; }
+  bool operator==(const ResetOptions&) const = default;
 };
 
 // Whether `option` is --reset or --reset-ms.
@@ -24,6 +25,8 @@ bool IsResetOption(const std::string& option);
 // Reads the value of --reset (dtr, rts, both, none) or --reset-ms (1 to 10000); throws
 // UsageError.
 void TakeResetOption(const std::string& option, const std::string& value, ResetOptions& reset);
+// --reset's value for the lines chosen: none, dtr, rts or both.
+std::string ResetLinesOf(const ResetOptions& reset);
 
 // Asserts the chosen lines, lets `hold` pass `reset.hold`, then releases them. Throws
 // PortError when a line cannot be set (a port without modem lines).

@@ -1,5 +1,6 @@
 #include "ui/settings_controls.h"
 
+#include "core/settings/protocol_settings.h"
 #include "ui_form1.h"
 
 namespace tarnwick {
@@ -39,26 +40,26 @@ struct ByKind : Visitors... {
 
 std::array<SettingControl, 16> SettingControls(const Ui::Form1& ui) {
   using S = DownloadSettings;
-  constexpr bool kPath = true;
-  constexpr bool kCharacters = false;
-  return {
-      ListSetting{ui.Combo1, &S::PortIndex},
-      ListSetting{ui.Combo2, &S::BaudIndex},
-      TextSetting{ui.Text1, &S::FlashFile, kPath},
-      TextSetting{ui.Text2, &S::StartSequence, kCharacters},
-      TextSetting{ui.Text3, &S::ReadyCharacter, kCharacters},
-      TextSetting{ui.Text4, &S::JumpCommand, kCharacters},
-      TextSetting{ui.Text5, &S::ActiveCharacter, kCharacters},
-      TextSetting{ui.Text6, &S::LineCompleteCharacter, kCharacters},
-      TextSetting{ui.Text7, &S::PageErrorCharacter, kCharacters},
-      TextSetting{ui.Text8, &S::FileErrorsCharacter, kCharacters},
-      TextSetting{ui.Text9, &S::FileOkCharacter, kCharacters},
-      TextSetting{ui.Text10, &S::ChecksumErrorCharacter, kCharacters},
-      TextSetting{ui.Text11, &S::EepromFile, kPath},
-      TextSetting{ui.Text12, &S::EepromWriteCommand, kCharacters},
-      TickBoxSetting{ui.EepromCheck, &S::EepromSelected},
-      TickBoxSetting{ui.FlashCheck, &S::FlashSelected},
-  };
+  const std::array<QLineEdit*, 12> boxes = {ui.Text1, ui.Text2,  ui.Text3,  ui.Text4,
+                                            ui.Text5, ui.Text6,  ui.Text7,  ui.Text8,
+                                            ui.Text9, ui.Text10, ui.Text11, ui.Text12};
+  // The text boxes in the order of their numbers: the two paths' and the ten protocol
+  // settings' as their table places them.
+  std::array<std::string S::*, 12> boxed{};
+  boxed[0] = &S::FlashFile;
+  boxed[10] = &S::EepromFile;
+  for (const ProtocolSetting& setting : kProtocolSettings)
+    boxed[setting.textBox - 1] = setting.field;
+
+  std::array<SettingControl, 16> controls{ListSetting{ui.Combo1, &S::PortIndex},
+                                          ListSetting{ui.Combo2, &S::BaudIndex}};
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const bool isPath = boxed[i] == &S::FlashFile || boxed[i] == &S::EepromFile;
+    controls[2 + i] = TextSetting{boxes[i], boxed[i], isPath};
+  }
+  controls[14] = TickBoxSetting{ui.EepromCheck, &S::EepromSelected};
+  controls[15] = TickBoxSetting{ui.FlashCheck, &S::FlashSelected};
+  return controls;
 }
 
 QWidget* ControlOf(const SettingControl& entry) {

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "core/settings/field_reader.h"
+#include "core/settings/protocol_settings.h"
 
 namespace tarnwick {
 namespace {
@@ -20,29 +21,23 @@ using TextLine = std::string DownloadSettings::*;
 using FileLine = std::variant<NumberLine, TextLine>;
 
 // The sixteen lines in file order, which is not the order of the controls: the line-complete
-// character comes between the checksum-error character and the EEPROM file.
+// character comes between the checksum-error character and the EEPROM file. The ten protocol
+// settings take the lines their table gives them.
 //
 // All four number lines go through the same conversion (ToWholeNumber): a fraction is rounded
 // half to even, text that is not a number fails rather than reading as 0, and a number in
 // quotes reads like one without.
-constexpr std::array<FileLine, 16> kFileOrder = {
-    NumberLine{&DownloadSettings::PortIndex, -1, 7},
-    NumberLine{&DownloadSettings::BaudIndex, -1, 9},
-    &DownloadSettings::FlashFile,
-    &DownloadSettings::StartSequence,
-    &DownloadSettings::ReadyCharacter,
-    &DownloadSettings::JumpCommand,
-    &DownloadSettings::ActiveCharacter,
-    &DownloadSettings::PageErrorCharacter,
-    &DownloadSettings::FileErrorsCharacter,
-    &DownloadSettings::FileOkCharacter,
-    &DownloadSettings::ChecksumErrorCharacter,
-    &DownloadSettings::LineCompleteCharacter,
-    &DownloadSettings::EepromFile,
-    &DownloadSettings::EepromWriteCommand,
-    NumberLine{&DownloadSettings::EepromSelected, 0, 2},
-    NumberLine{&DownloadSettings::FlashSelected, 0, 2},
-};
+const std::array<FileLine, 16> kFileOrder = [] {
+  std::array<FileLine, 16> lines;
+  lines[0] = NumberLine{&DownloadSettings::PortIndex, -1, 7};
+  lines[1] = NumberLine{&DownloadSettings::BaudIndex, -1, 9};
+  lines[2] = &DownloadSettings::FlashFile;
+  lines[12] = &DownloadSettings::EepromFile;
+  lines[14] = NumberLine{&DownloadSettings::EepromSelected, 0, 2};
+  lines[15] = NumberLine{&DownloadSettings::FlashSelected, 0, 2};
+  for (const ProtocolSetting& setting : kProtocolSettings) lines[setting.fileLine] = setting.field;
+  return lines;
+}();
 
 // A quote inside the value is doubled so that it reads back as one; every other byte, UTF-8
 // included, is written as it is. A line end inside a value cannot be stored: the reader ends the

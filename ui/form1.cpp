@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "core/download/downloader.h"
+#include "core/download/serial_link.h"
 #include "core/download/serial_port.h"
 #include "ui/auto_select.h"
 #include "ui/form1_download_view.h"
@@ -47,6 +48,12 @@ Form1::Form1(Form1Services services, QWidget* parent)
   adjustSize();  // the client area as laid out, plus the menu bar
   ShowLabelsAsPlainText(*this);
   ApplyTextBoxRules(*ui_);
+  // The rates that the settings' baud index stands for, as the engine lists them; the list
+  // starts with none chosen, as the settings choose one.
+  for (int i = 0; const auto rate = BaudRateForIndex(i); ++i) {
+    ui_->Combo2->addItem(QString::number(*rate));
+  }
+  ui_->Combo2->setCurrentIndex(-1);
 
   view_ = std::make_unique<Form1DownloadView>(*this, *ui_, *Timer3, services_.messages);
   downloader_ = std::make_unique<Downloader>(services_.port, services_.clock, *view_);

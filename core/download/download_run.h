@@ -51,9 +51,8 @@ class DownloadRun {
 
   // Handshake (handshake.cpp).
   Flow Handshake(Mode mode);
-  Flow RequestReadyInJumpMode();
+  Flow RequestReady(Mode mode);
   Flow AwaitActiveCharacter();
-  Flow RequestReadyInWaitMode();
   Flow TimedWait();
   void AppendPendingInput();
   Flow GatherAnswer(bool (DownloadRun::*complete)());

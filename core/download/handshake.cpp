@@ -19,9 +19,9 @@ namespace {
 // While waiting for the active character everything received is dropped afterwards, so a
 // target that chatters for hours need not be kept in memory beyond this much.
 constexpr std::size_t kActiveWaitKeep = 64 * 1024;
-// Jump mode keeps what it receives, but a target that chatters after the active character
-// must not make that grow for hours.
-constexpr std::size_t kJumpModeTextLimit = 256 * 1024;
+// The requests keep what they receive, but a target that chatters after the active character
+// (which starts jump mode's requests again) must not make that grow for hours.
+constexpr std::size_t kRequestTextLimit = 256 * 1024;
 // The longest an answer may go on arriving in pieces before it is judged: the rest of a
 // request's answer, or the version after the ready character. A target that never falls
 // quiet is still asked again, or its version read, within this.
@@ -33,13 +33,9 @@ DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
   handshake_tries_ = 0;
   received_text_.Clear();
 
-  Flow flow = Flow::kGoOn;
-  if (mode == Mode::kJump) {
-    flow = RequestReadyInJumpMode();
-  } else {
-    flow = AwaitActiveCharacter();
-    if (flow == Flow::kGoOn) flow = RequestReadyInWaitMode();
-  }
+  // Wait mode first waits for the bootloader's active character after a reset.
+  Flow flow = mode == Mode::kWait ? AwaitActiveCharacter() : Flow::kGoOn;
+  if (flow == Flow::kGoOn) flow = RequestReady(mode);
   if (flow != Flow::kGoOn) return flow;
 
   if (!received_text_.Contains(ReadyBytes())) {
@@ -53,9 +49,11 @@ DownloadRun::Flow DownloadRun::Handshake(Mode mode) {
   return Flow::kGoOn;
 }
 
-// At most three requests, unless the running application has answered with the active
-// character: then the requests go on until the bootloader is ready or the user cancels.
-DownloadRun::Flow DownloadRun::RequestReadyInJumpMode() {
+// At most three requests. In jump mode the request asks the running application to jump to
+// its bootloader; when the application answers with the active character, the requests go on
+// until the bootloader is ready or the user cancels.
+DownloadRun::Flow DownloadRun::RequestReady(Mode mode) {
+  const bool jump = mode == Mode::kJump;
   bool requested = false;
   while (!received_text_.Contains(ReadyBytes()) && handshake_tries_ < 3) {
     if (state_.CancelRequested) return Flow::kCleanup;
@@ -63,14 +61,16 @@ DownloadRun::Flow DownloadRun::RequestReadyInJumpMode() {
     // and an answer that came after the last one was gathered means no request is needed.
     AppendPendingInput();
     if (requested && received_text_.Contains(ReadyBytes())) break;
-    view_.PhaseEntered(
-        DownloadStatus::Request(DownloadPhase::kRequestingAck, handshake_tries_ + 1));
+    view_.PhaseEntered(DownloadStatus::Request(
+        jump ? DownloadPhase::kRequestingAck : DownloadPhase::kRequestingReady,
+        handshake_tries_ + 1));
     const DownloadSettings settings = view_.CurrentSettings();
-    port_.Output(LineBytes(settings.JumpCommand) + LineBytes(settings.StartSequence));
+    port_.Output((jump ? LineBytes(settings.JumpCommand) : std::string()) +
+                 LineBytes(settings.StartSequence));
     requested = true;
     if (TimedWait() == Flow::kCleanup) return Flow::kCleanup;
-    received_text_.KeepWithin(kJumpModeTextLimit, ReadyBytes());
-    if (received_text_.Contains(LineBytes(view_.CurrentSettings().ActiveCharacter))) {
+    received_text_.KeepWithin(kRequestTextLimit, ReadyBytes());
+    if (jump && received_text_.Contains(LineBytes(view_.CurrentSettings().ActiveCharacter))) {
       handshake_tries_ = 0;
       view_.PhaseEntered(DownloadStatus::Of(DownloadPhase::kSwitchingToBootloader));
     }
@@ -100,23 +100,6 @@ DownloadRun::Flow DownloadRun::AwaitActiveCharacter() {
   // The active character and everything with it or before it must not count as an answer.
   handshake_tries_ = 0;
   received_text_.Clear();
-  return Flow::kGoOn;
-}
-
-DownloadRun::Flow DownloadRun::RequestReadyInWaitMode() {
-  bool requested = false;
-  while (!received_text_.Contains(ReadyBytes()) && handshake_tries_ < 3) {
-    if (state_.CancelRequested) return Flow::kCleanup;
-    AppendPendingInput();
-    if (requested && received_text_.Contains(ReadyBytes())) break;
-    view_.PhaseEntered(
-        DownloadStatus::Request(DownloadPhase::kRequestingReady, handshake_tries_ + 1));
-    port_.Output(LineBytes(view_.CurrentSettings().StartSequence));
-    requested = true;
-    if (TimedWait() == Flow::kCleanup) return Flow::kCleanup;
-    ++handshake_tries_;
-    view_.PumpPendingEvents();
-  }
   return Flow::kGoOn;
 }
 

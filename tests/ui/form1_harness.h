@@ -129,9 +129,9 @@ class Form1Harness {
   // of the program folder and shows the window, active, with the focus on Command2.
   void Start() {
     const auto describePort = [](int n) { return "device of Com " + std::to_string(n); };
-    form = std::make_unique<Form1>(Form1Services{port, clock, files, messages, ProgramFolder(),
-                                                 ConfigFolder(), /*showSplashAtStart=*/false,
-                                                 describePort, [this] { ++endProgramCalls; }});
+    form = std::make_unique<Form1>(
+        Form1Services{*windowPort, *windowClock, files, messages, ProgramFolder(), ConfigFolder(),
+                      /*showSplashAtStart=*/false, describePort, [this] { ++endProgramCalls; }});
     form->Start();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -155,14 +155,16 @@ class Form1Harness {
   QString ProgramFolder() const { return PathIn(QStringLiteral("program")); }
   QString ConfigFolder() const { return PathIn(QStringLiteral("config")); }
 
-  // A small Intel HEX file of `records` data records and the end record; returns its path.
-  QString WriteHexFile(const QString& name, int records) const {
+  // A file of `lines`, each ended by CR LF; returns its path.
+  QString WriteLines(const QString& name, const std::vector<std::string>& lines) const {
     QByteArray text;
-    for (const std::string& record : sim::MakeHexRecords(records)) {
-      text += QByteArray::fromStdString(record) + "\r\n";
-    }
+    for (const std::string& line : lines) text += QByteArray::fromStdString(line) + "\r\n";
     WriteFile(PathIn(name), text);
     return PathIn(name);
+  }
+  // A small Intel HEX file of `records` data records and the end record; returns its path.
+  QString WriteHexFile(const QString& name, int records) const {
+    return WriteLines(name, sim::MakeHexRecords(records));
   }
   static void WriteSettingsFile(const QString& path, const DownloadSettings& settings) {
     WriteFile(path, SettingsBytes(settings));
@@ -179,6 +181,9 @@ class Form1Harness {
 
   FakeTargetPort port;
   SteppingClock clock;
+  // What the window is given: these fakes, unless a test gives the real port and clock.
+  SerialPort* windowPort = &port;
+  Clock* windowClock = &clock;
   ScriptedFileChooser files;
   RecordingMessageBoxes messages;
   int endProgramCalls = 0;

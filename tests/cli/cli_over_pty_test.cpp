@@ -498,6 +498,12 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
       {"download", "--port", port, "--eeprom", "new.eep", "--log", "./new.eep"},
       {"download", "--port", port, "--flash", app, "--settings", settings, "--log", settings},
       {"download", "--port", "/a/b", "--port", "/a_b", "--flash", app, "--log", "x.log"},
+      // The reset lines: a line of none, a hold out of range, and without --wait.
+      {"download", "--port", port, "--flash", app, "--wait", "--reset", "dsr"},
+      {"download", "--port", port, "--flash", app, "--wait", "--reset-ms", "0"},
+      {"download", "--port", port, "--flash", app, "--wait", "--reset-ms", "10001"},
+      {"download", "--port", port, "--flash", app, "--wait", "--reset-ms", "5x"},
+      {"download", "--port", port, "--flash", app, "--reset", "dtr"},
       {"frobnicate"},
   };
   for (const QStringList& args : usages) {

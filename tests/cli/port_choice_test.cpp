@@ -7,7 +7,7 @@
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/port_names.h"
-#include "tests/support/thrown.h"
+#include "tests/support/text_checks.h"
 
 namespace tarnwick::cli {
 namespace {

@@ -100,8 +100,8 @@ const QStringList kJumpTime = {"--jump-ms", "10"};
 INSTANTIATE_TEST_SUITE_P(Handshakes, EngineOverPty, ::testing::Values(
     Case{"Whole", 0, Mode::kJump, {}, false, kJump},
     Case{"ByteByByte", 0, Mode::kJump, {"--reply-byte-gap", "4"}, false, kJump},
-    Case{"WaitModeByteByByte", 0, Mode::kWait, {"--reply-byte-gap", "4", "--reset-after-ms", "1500"},
-         false, "@&$" + kLines},
+    Case{"WaitModeByteByByte", 0, Mode::kWait,
+         {"--reply-byte-gap", "4", "--reset-after-ms", "1500"}, false, "@&$" + kLines},
     Case{"NoVersion", 0, Mode::kJump, {"--reply-byte-gap", "4", "--no-version"}, false, kJump,
          nullptr, kDone, ""},
     Case{"EightBitCharacters", 0, Mode::kJump, {"--jump-command", "\\xE9", "--line-complete-char",

@@ -18,7 +18,7 @@
 #include "platform/qt/port_device.h"
 #include "platform/qt/qt_serial_port.h"
 #include "tests/support/far_end.h"
-#include "tests/support/thrown.h"
+#include "tests/support/text_checks.h"
 
 namespace tarnwick {
 namespace {

@@ -67,7 +67,7 @@ TEST_P(EngineOverPty, ReadsTheWholeReplyAndSendsARequestOnlyWhenTheLastWentUnans
   download.downloader.Start(c.mode);
 
   EXPECT_EQ(download.view.Message(), c.message);
-  EXPECT_EQ(download.events.Version(), c.version.empty() ? "" : "BootLoader Version: " + c.version);
+  EXPECT_EQ(download.events.version, c.version.empty() ? "" : "BootLoader Version: " + c.version);
   const std::string received = target.Received();
   if (c.paced) {
     EXPECT_EQ(received, c.sent + kLines);

@@ -4,34 +4,25 @@
 #include <functional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "cli/headless_download.h"
 
 namespace tarnwick::testing {
 
-// What a download showed without a window: its phases, the questions it asked (each answered
-// Yes) and the lines sent.
+// What a download showed without a window: the bootloader's version (empty when none was
+// shown) and its progress, which a test may follow.
 struct RecordedEvents final : cli::BoardEvents {
-  void Phase(const std::string& text) override { phases.push_back(text); }
+  void Phase(const std::string& text) override {
+    if (text.starts_with("BootLoader Version: ")) version = text;
+  }
   void Progress(const std::string&, std::int64_t sent, std::int64_t total, double) override {
     if (on_progress) on_progress(sent, total);
   }
-  void Prompt(const std::string& text, bool) override { questions.push_back(text); }
+  void Prompt(const std::string&, bool) override {}
   void Repeated(const std::string&, std::int64_t) override {}
   void Outcome(const cli::BoardOutcome&) override {}
 
-  // The version the download showed, or empty.
-  std::string Version() const {
-    std::string version;
-    for (const auto& phase : phases) {
-      if (phase.rfind("BootLoader Version: ", 0) == 0) version = phase;
-    }
-    return version;
-  }
-
-  std::vector<std::string> phases;
-  std::vector<std::string> questions;
+  std::string version;
   std::function<void(std::int64_t sent, std::int64_t total)> on_progress;
 };
 

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "tests/support/cli_process.h"
 #include "tests/support/simulated_target.h"
 #include "tests/support/text_checks.h"
+#include "tools/target-sim/hex_records.h"
 
 namespace tarnwick {
 namespace {
@@ -70,6 +72,10 @@ struct Case {
   int code;
   std::vector<std::string> shown;   // on standard output
   std::vector<std::string> errors;  // on standard error
+  // What the target receives first; when `whole`, all it receives before the records of APP,
+  // which follow and end what it receives.
+  std::string sent = "";
+  bool whole = false;
 };
 void PrintTo(const Case& c, std::ostream* out) {
   *out << c.name;
@@ -78,10 +84,12 @@ void PrintTo(const Case& c, std::ostream* out) {
 class CliDownloads : public CliOverPty, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
-  SimulatedTarget target(GetParam().target);
+  const QString lineSettings = Path("line-settings");
+  SimulatedTarget target(GetParam().target + QStringList{"--report-line-settings", lineSettings});
   ASSERT_TRUE(target.Started());
   const QStringList options = WithFiles(GetParam().options);
-  const Finished run = RunCli(Download(target, options));
+  const QStringList args = Download(target, options);
+  const Finished run = RunCli(args);
   EXPECT_EQ(run.code, GetParam().code) << run.out << run.err;
   for (const std::string& text : GetParam().shown) EXPECT_TRUE(Holds(run.out, text));
   for (const std::string& text : GetParam().errors) EXPECT_TRUE(Holds(run.err, text));
@@ -92,6 +100,32 @@ TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
   } else if (GetParam().code != 0) {
     EXPECT_EQ(run.out.find("Reason:"), std::string::npos) << run.out;
   }
+  const std::string received = target.Received();
+  const std::string& sent = GetParam().sent;
+  const std::vector<std::string> app = sim::MakeHexRecords(6);
+  EXPECT_EQ(GetParam().whole ? received : received.substr(0, sent.size()),
+            GetParam().whole ? std::accumulate(app.begin(), app.end(), sent) : sent);
+  // A download that went well had the line set as it must be: its rate, 8 data bits, no
+  // parity, 1 stop bit and XON/XOFF, as the target sees the line.
+  if (GetParam().code == 0) {
+    std::istringstream reported(ReadFile(lineSettings));
+    std::string line, last;
+    while (std::getline(reported, line)) last = line;
+    EXPECT_EQ(last, "baud " + args[args.indexOf("--baud") + 1].toStdString() +
+                        " data 8 parity none stop 1 xonxoff on");
+  }
+}
+
+const std::string kDone = "Flash File successfully downloaded.";
+const std::string kJump = "$@&$";
+const std::string kVersion = "BootLoader Version: 1.30\n";
+const QStringList kGap = {"--reply-byte-gap", "3"};
+const QStringList kReset = {"--reset-after-ms", "300"};
+const QStringList kJumpTime = {"--jump-ms", "10"};
+
+// A target that answers no faster than a line at `rate` would carry its bytes.
+QStringList PacedAt(const char* rate) {
+  return {"--pace", rate};
 }
 
 // One case a row: the simulator's options, the command's, the exit code and what it shows.
@@ -139,7 +173,47 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
          {"--flash", "APP", "--timeout", "1"}, 0,
          {"BootLoader Version: 1.28\n", "Flash File successfully downloaded."}, {}},
     Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7, {},
-         {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}}),
+         {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}},
+    // The ready answer as adapters hand it over, in one piece or a byte at a time (so split
+    // after the ready character, after the V and inside the number), in both modes and
+    // without a version; protocol characters go to the line as one 8-bit byte each. Wait mode
+    // sends nothing before the reset. At 1200 baud the quiet gap that ends a reply is far
+    // above the simulator's byte gap, however busy the machine.
+    Case{"ReplyWhole", {}, {"--flash", "APP", "--baud", "1200"}, 0, {kVersion, kDone}, {}, kJump},
+    Case{"ReplyByteByByte", {"--reply-byte-gap", "4"}, {"--flash", "APP", "--baud", "1200"}, 0,
+         {kVersion, kDone}, {}, kJump},
+    Case{"WaitModeReplyByteByByte", {"--reply-byte-gap", "4", "--reset-after-ms", "1500"},
+         {"--flash", "APP", "--baud", "1200", "--wait"}, 0, {kVersion, kDone}, {}, "@&$", true},
+    Case{"NoVersion", {"--reply-byte-gap", "4", "--no-version"},
+         {"--flash", "APP", "--baud", "1200"}, 0,
+         {"Switching to bootloader.\nOpening the file", kDone}, {}, kJump},
+    Case{"EightBitCharacters", {"--jump-command", "\\xE9", "--line-complete-char", "\\xB5"},
+         {"--flash", "APP", "--baud", "1200", "--jump-command", "\xC3\xA9", "--line-ok",
+          "\xC2\xB5"}, 0, {kDone}, {}, "\xE9@&$"},
+    // At real line rates the answers come late and in pieces: the application's active
+    // character first, the bootloader's ready answer a few character times later. A request
+    // goes out only when the last one has really gone unanswered: once when the target
+    // answers it, twice when the application's jump swallows the start sequence that came
+    // with the jump command.
+    Case{"Jump9600", PacedAt("9600"), {"--flash", "APP", "--baud", "9600"}, 0, {kDone}, {},
+         kJump, true},
+    Case{"Jump9600InPieces", PacedAt("9600") + kGap, {"--flash", "APP", "--baud", "9600"}, 0,
+         {kDone}, {}, kJump, true},
+    Case{"Jump19200", PacedAt("19200"), {"--flash", "APP", "--baud", "19200"}, 0, {kDone}, {},
+         kJump, true},
+    Case{"Jump19200InPieces", PacedAt("19200") + kGap, {"--flash", "APP", "--baud", "19200"}, 0,
+         {kDone}, {}, kJump, true},
+    Case{"Jump115200", PacedAt("115200"), {"--flash", "APP"}, 0, {kDone}, {}, kJump, true},
+    Case{"Jump115200InPieces", PacedAt("115200") + kGap, {"--flash", "APP"}, 0, {kDone}, {},
+         kJump, true},
+    Case{"JumpSwallows9600", PacedAt("9600") + kJumpTime, {"--flash", "APP", "--baud", "9600"},
+         0, {kDone}, {}, kJump + kJump, true},
+    Case{"JumpSwallows115200InPieces", PacedAt("115200") + kJumpTime + kGap, {"--flash", "APP"},
+         0, {kDone}, {}, kJump + kJump, true},
+    Case{"Wait9600InPieces", PacedAt("9600") + kReset + kGap,
+         {"--flash", "APP", "--baud", "9600", "--wait"}, 0, {kDone}, {}, "@&$", true},
+    Case{"Wait115200", PacedAt("115200") + kReset, {"--flash", "APP", "--wait"}, 0, {kDone}, {},
+         "@&$", true}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 

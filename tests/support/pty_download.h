@@ -9,12 +9,9 @@
 
 namespace tarnwick::testing {
 
-// What a download showed without a window: the bootloader's version (empty when none was
-// shown) and its progress, which a test may follow.
+// The progress of a download without a window, which a test may follow.
 struct RecordedEvents final : cli::BoardEvents {
-  void Phase(const std::string& text) override {
-    if (text.starts_with("BootLoader Version: ")) version = text;
-  }
+  void Phase(const std::string&) override {}
   void Progress(const std::string&, std::int64_t sent, std::int64_t total, double) override {
     if (on_progress) on_progress(sent, total);
   }
@@ -22,7 +19,6 @@ struct RecordedEvents final : cli::BoardEvents {
   void Repeated(const std::string&, std::int64_t) override {}
   void Outcome(const cli::BoardOutcome&) override {}
 
-  std::string version;
   std::function<void(std::int64_t sent, std::int64_t total)> on_progress;
 };
 

@@ -123,9 +123,16 @@ const QStringList kGap = {"--reply-byte-gap", "3"};
 const QStringList kReset = {"--reset-after-ms", "300"};
 const QStringList kJumpTime = {"--jump-ms", "10"};
 
-// A target that answers no faster than a line at `rate` would carry its bytes.
-QStringList PacedAt(const char* rate) {
-  return {"--pace", rate};
+// A download of APP at `rate` from a target that answers no faster than a line at that rate
+// would carry its bytes, in wait mode when `wait`. It succeeds, and the target receives the
+// requests `sent` and the records, nothing more.
+Case Paced(const char* name, const char* rate, const QStringList& target, bool wait,
+           const std::string& sent) {
+  Case paced{name, {"--pace", rate}, {"--flash", "APP", "--baud", rate}, 0, {kDone}, {}, sent};
+  paced.target << target;
+  if (wait) paced.options << "--wait";
+  paced.whole = true;
+  return paced;
 }
 
 // One case a row: the simulator's options, the command's, the exit code and what it shows.
@@ -195,25 +202,16 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
     // goes out only when the last one has really gone unanswered: once when the target
     // answers it, twice when the application's jump swallows the start sequence that came
     // with the jump command.
-    Case{"Jump9600", PacedAt("9600"), {"--flash", "APP", "--baud", "9600"}, 0, {kDone}, {},
-         kJump, true},
-    Case{"Jump9600InPieces", PacedAt("9600") + kGap, {"--flash", "APP", "--baud", "9600"}, 0,
-         {kDone}, {}, kJump, true},
-    Case{"Jump19200", PacedAt("19200"), {"--flash", "APP", "--baud", "19200"}, 0, {kDone}, {},
-         kJump, true},
-    Case{"Jump19200InPieces", PacedAt("19200") + kGap, {"--flash", "APP", "--baud", "19200"}, 0,
-         {kDone}, {}, kJump, true},
-    Case{"Jump115200", PacedAt("115200"), {"--flash", "APP"}, 0, {kDone}, {}, kJump, true},
-    Case{"Jump115200InPieces", PacedAt("115200") + kGap, {"--flash", "APP"}, 0, {kDone}, {},
-         kJump, true},
-    Case{"JumpSwallows9600", PacedAt("9600") + kJumpTime, {"--flash", "APP", "--baud", "9600"},
-         0, {kDone}, {}, kJump + kJump, true},
-    Case{"JumpSwallows115200InPieces", PacedAt("115200") + kJumpTime + kGap, {"--flash", "APP"},
-         0, {kDone}, {}, kJump + kJump, true},
-    Case{"Wait9600InPieces", PacedAt("9600") + kReset + kGap,
-         {"--flash", "APP", "--baud", "9600", "--wait"}, 0, {kDone}, {}, "@&$", true},
-    Case{"Wait115200", PacedAt("115200") + kReset, {"--flash", "APP", "--wait"}, 0, {kDone}, {},
-         "@&$", true}),
+    Paced("Jump9600", "9600", {}, false, kJump),
+    Paced("Jump9600InPieces", "9600", kGap, false, kJump),
+    Paced("Jump19200", "19200", {}, false, kJump),
+    Paced("Jump19200InPieces", "19200", kGap, false, kJump),
+    Paced("Jump115200", "115200", {}, false, kJump),
+    Paced("Jump115200InPieces", "115200", kGap, false, kJump),
+    Paced("JumpSwallows9600", "9600", kJumpTime, false, kJump + kJump),
+    Paced("JumpSwallows115200InPieces", "115200", kJumpTime + kGap, false, kJump + kJump),
+    Paced("Wait9600InPieces", "9600", kReset + kGap, true, "@&$"),
+    Paced("Wait115200", "115200", kReset, true, "@&$")),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "core/download/clock.h"
-#include "core/download/serial_port.h"
 #include "core/settings/settings_file.h"
+#include "tests/support/fake_target_port.h"
 #include "tools/target-sim/hex_records.h"
 #include "ui/file_chooser.h"
 #include "ui/form1.h"
@@ -31,55 +31,6 @@ inline QByteArray SettingsBytes(const DownloadSettings& settings) {
   WriteSettings(out, settings);
   return QByteArray::fromStdString(out.str());
 }
-
-// A serial port with a bootloader behind it that answers at once: the ready reply to the
-// start sequence, the line reply to every record and "@" (file fine) after the end record.
-class FakeTargetPort final : public SerialPort {
- public:
-  std::string readyReply = "?V1.41";  // empty: a silent target
-  std::string lineReply = "~";
-  bool failOpen = false;
-  // Called after every write, with the bytes written; tests act "during" a download here.
-  std::function<void(std::string_view)> onOutput;
-
-  void SetXonXoffFlowControl() override {}
-  void SetBaudRate(std::int32_t rate) override { baudRate = rate; }
-  void SetPortNumber(int) override {}
-  void Open() override {
-    if (failOpen) throw PortError("no such port");
-    open_ = true;
-  }
-  bool IsOpen() const override { return open_; }
-  void Close() override {
-    open_ = false;
-    pending_.clear();
-  }
-  void Output(std::string_view bytes) override {
-    if (!open_) throw PortError("port closed");
-    if (bytes.find("@&$") != std::string_view::npos) pending_ += readyReply;
-    if (bytes.starts_with(':')) {
-      records.emplace_back(bytes);
-      pending_ += lineReply + (bytes.starts_with(":00000001") ? "@" : "");
-    }
-    if (onOutput) onOutput(bytes);
-  }
-  std::string Input() override { return std::exchange(pending_, std::string()); }
-  std::int32_t InBufferCount() override { return static_cast<std::int32_t>(pending_.size()); }
-  // Counts the plain waits on the port, which handle no window events.
-  void WaitForInput(std::chrono::milliseconds) override { ++plainWaits; }
-  // The target sends `text` now.
-  void Deliver(const std::string& text) { pending_ += text; }
-
-  int plainWaits = 0;
-
-  // The records sent, in order (handshake and EEPROM command left out).
-  std::vector<std::string> records;
-  std::int32_t baudRate = 0;
-
- private:
-  bool open_ = false;
-  std::string pending_;
-};
 
 // A clock that moves on one second each time it is read, so that a timed wait ends after a
 // few passes whatever the machine's speed.

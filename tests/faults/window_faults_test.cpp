@@ -11,7 +11,6 @@
 #include <sys/resource.h>
 
 #include <QFileInfo>
-#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <string>

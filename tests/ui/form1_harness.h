@@ -101,6 +101,11 @@ class Form1Harness {
     return found;
   }
   void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
+  // What the window holds, as a save shows it byte for byte.
+  QByteArray WindowBytes() const {
+    form->SaveSettings(PathIn("window.txt"));
+    return ReadFile(PathIn("window.txt"));
+  }
 
   QString PathIn(const QString& name) const { return dir_.filePath(name); }
   QString ProgramFolder() const { return PathIn(QStringLiteral("program")); }

@@ -80,12 +80,13 @@ class CliTest : public ::testing::Test {
     for (const auto& line : sim::MakeHexRecords(records)) text += line + "\r\n";
     return TextFile(name, text);
   }
-  // `options` with APP standing for an application file of 6 records, EEP for an EEPROM
-  // file of 3.
+  // `options` with APP standing for an application file of 6 records, BIG for one of 400,
+  // EEP for an EEPROM file of 3.
   QStringList WithFiles(const QStringList& options) const {
     QStringList given;
     for (const QString& option : options) {
       given << (option == "APP"   ? HexFile("app.hex", 6)
+                : option == "BIG" ? HexFile("big.hex", 400)
                 : option == "EEP" ? HexFile("data.eep", 3)
                                   : option);
     }

@@ -46,11 +46,16 @@ class QtSerialPortTest : public ::testing::Test {
   QtSerialPort port = PortOn(pty.Slave());
 };
 
-// The count sees arriving bytes with no event loop running, and leaves them for Input().
-TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysAndCountsWithoutConsuming) {
+// A closed port refuses every operation. An open one carries every byte value both ways, its
+// count sees arriving bytes with no event loop running and leaves them for Input(), and it
+// refuses a second opening; closed, it opens again.
+TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysWhileOpenAndRefusesEveryOperationClosed) {
+  port.Close();  // closing a closed port does nothing
+  for (const auto& operation : kOperations) EXPECT_THROW(operation(port), PortError);
   std::string everyByte;
   for (int value = 0; value < 256; ++value) everyByte += static_cast<char>(value);
   port.Open();  // without flow control: with XON/XOFF the driver itself acts on 0x11 and 0x13
+  EXPECT_THROW(port.Open(), PortError);
   port.Output(everyByte);
   EXPECT_EQ(pty.Read(256), everyByte);
   pty.Write(everyByte);
@@ -61,13 +66,6 @@ TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysAndCountsWithoutConsuming)
   EXPECT_EQ(port.InBufferCount(), 256);
   EXPECT_EQ(port.Input(), everyByte);
   EXPECT_EQ(port.InBufferCount(), 0);
-}
-
-TEST_F(QtSerialPortTest, ClosedPortRefusesEveryOperationAndReopens) {
-  port.Close();  // closing a closed port does nothing
-  for (const auto& operation : kOperations) EXPECT_THROW(operation(port), PortError);
-  port.Open();
-  EXPECT_THROW(port.Open(), PortError);
   port.Close();
   port.Open();
   port.Output("again");

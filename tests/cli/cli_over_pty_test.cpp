@@ -7,8 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <filesystem>
@@ -16,35 +14,29 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/cli_process.h"
 #include "tests/support/simulated_target.h"
+#include "tests/support/text_checks.h"
 #include "tools/target-sim/hex_records.h"
 
 namespace tarnwick {
 namespace {
 
-using testing::SimulatedTarget;
-
 using testing::Cli;
 using testing::Finished;
+using testing::Holds;
 using testing::ReadFile;
 using testing::RunCli;
+using testing::SimulatedTarget;
+using Targets = std::vector<std::unique_ptr<SimulatedTarget>>;
 
-class CliOverPty : public ::testing::Test {
+class CliOverPty : public testing::CliTest {
  protected:
-  // A HEX file of `records` data records and the end-of-file record.
-  QString HexFile(const char* name, int records) {
-    return testing::WriteHexFile(folder_.filePath(name), records);
-  }
-  QString TextFile(const char* name, const std::string& text) {
-    const QString path = folder_.filePath(name);
-    std::ofstream(path.toStdString(), std::ios::binary) << text;
-    return path;
-  }
   // A download to `target` at 115200 baud unless `more` gives a rate.
   static QStringList Download(const SimulatedTarget& target, const QStringList& more) {
     QStringList args{"download", "--port", QString::fromStdString(target.Device())};
@@ -53,7 +45,16 @@ class CliOverPty : public ::testing::Test {
            << "115200";
     return args + more;
   }
-  QTemporaryDir folder_;
+  // A simulated target for each of `options`, each added to `args` as a board's port.
+  static Targets Boards(const std::vector<QStringList>& options, QStringList& args) {
+    Targets targets;
+    for (const QStringList& target : options) {
+      targets.push_back(std::make_unique<SimulatedTarget>(target));
+      EXPECT_TRUE(targets.back()->Started());
+      args << "--port" << QString::fromStdString(targets.back()->Device());
+    }
+    return targets;
+  }
 };
 
 bool AllJson(const std::string& out) {
@@ -71,6 +72,12 @@ struct Case {
   int code;
   std::vector<std::string> shown;   // on standard output
   std::vector<std::string> errors;  // on standard error
+  // What the target receives first; when `whole`, all it receives before the records of APP,
+  // which follow and end what it receives.
+  std::string sent = "";
+  bool whole = false;
+  std::string stopAt = "";  // on standard output when the run is stopped by `signal`
+  int signal = 0;
 };
 void PrintTo(const Case& c, std::ostream* out) {
   *out << c.name;
@@ -79,27 +86,70 @@ void PrintTo(const Case& c, std::ostream* out) {
 class CliDownloads : public CliOverPty, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(CliDownloads, EndAsTheWindowWouldWithTheirOwnExitCode) {
-  SimulatedTarget target(GetParam().target);
+  const Case& c = GetParam();
+  const QString lineSettings = Path("line-settings");
+  SimulatedTarget target(c.target + QStringList{"--report-line-settings", lineSettings});
   ASSERT_TRUE(target.Started());
-  QStringList options;
-  for (const QString& option : GetParam().options) {
-    options << (option == "APP"   ? HexFile("app.hex", 6)
-                : option == "EEP" ? HexFile("data.eep", 3)
-                                  : option);
+  const QStringList options = WithFiles(c.options);
+  const QStringList args = Download(target, options);
+  Cli cli(args);
+  if (c.signal != 0) {
+    ASSERT_TRUE(cli.WaitFor(c.stopAt));
+    cli.Signal(c.signal);
   }
-  const Finished run = RunCli(Download(target, options));
-  EXPECT_EQ(run.code, GetParam().code) << run.out << run.err;
-  for (const std::string& text : GetParam().shown)
-    EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
-  for (const std::string& text : GetParam().errors)
-    EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
+  const Finished run = cli.Wait();
+  EXPECT_EQ(run.code, c.code) << run.out << run.err;
+  for (const std::string& text : c.shown) EXPECT_TRUE(Holds(run.out, text));
+  for (const std::string& text : c.errors) EXPECT_TRUE(Holds(run.err, text));
   // A failure's text goes to standard error; with --json, standard output is JSON alone.
   if (options.contains("--json")) {
     EXPECT_TRUE(AllJson(run.out)) << run.out;
     EXPECT_EQ(run.err, "");
-  } else if (GetParam().code != 0) {
+  } else if (c.code != 0) {
     EXPECT_EQ(run.out.find("Reason:"), std::string::npos) << run.out;
   }
+  const std::string received = target.Received();
+  const std::vector<std::string> app = sim::MakeHexRecords(6);
+  EXPECT_EQ(c.whole ? received : received.substr(0, c.sent.size()),
+            c.whole ? std::accumulate(app.begin(), app.end(), c.sent) : c.sent);
+  // A stop answers no question, and nothing more goes to the line: no second request, no file
+  // end that was not sent already.
+  if (c.signal != 0) {
+    EXPECT_EQ(run.out.find("download? no"), std::string::npos) << run.out;
+    EXPECT_EQ(received.find("$@&$$@&$"), std::string::npos) << received;
+    EXPECT_EQ(received.find(":00000001FF") != std::string::npos, c.whole) << received;
+  }
+  // A download that went well had the line set as it must be: its rate, 8 data bits, no
+  // parity, 1 stop bit and XON/XOFF, as the target sees the line at its last change before
+  // the close, which gives the line its first settings back.
+  if (c.code == 0) {
+    std::vector<std::string> lines;
+    std::istringstream reported(ReadFile(lineSettings));
+    for (std::string line; std::getline(reported, line);) lines.push_back(line);
+    ASSERT_GT(lines.size(), 1u);
+    if (lines.back() == lines.front()) lines.pop_back();
+    EXPECT_EQ(lines.back(), "baud " + args[args.indexOf("--baud") + 1].toStdString() +
+                                " data 8 parity none stop 1 xonxoff on");
+  }
+}
+
+const std::string kDone = "Flash File successfully downloaded.";
+const std::string kJump = "$@&$";
+const std::string kVersion = "BootLoader Version: 1.30\n";
+const QStringList kGap = {"--reply-byte-gap", "3"};
+const QStringList kReset = {"--reset-after-ms", "300"};
+const QStringList kJumpTime = {"--jump-ms", "10"};
+
+// A download of APP at `rate` from a target that answers no faster than a line at that rate
+// would carry its bytes, in wait mode when `wait`. It succeeds, and the target receives the
+// requests `sent` and the records, nothing more.
+Case Paced(const char* name, const char* rate, const QStringList& target, bool wait,
+           const std::string& sent) {
+  Case paced{name, {"--pace", rate}, {"--flash", "APP", "--baud", rate}, 0, {kDone}, {}, sent};
+  paced.target << target;
+  if (wait) paced.options << "--wait";
+  paced.whole = true;
+  return paced;
 }
 
 // One case a row: the simulator's options, the command's, the exit code and what it shows.
@@ -147,7 +197,50 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
          {"--flash", "APP", "--timeout", "1"}, 0,
          {"BootLoader Version: 1.28\n", "Flash File successfully downloaded."}, {}},
     Case{"MissingFile", {}, {"--flash", "/nonexistent.hex"}, 7, {},
-         {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}}),
+         {"Error opening /nonexistent.hex.", "Reason: /nonexistent.hex: missing"}},
+    // The ready answer as adapters hand it over, in one piece or a byte at a time (so split
+    // after the ready character, after the V and inside the number), in both modes and
+    // without a version; protocol characters go to the line as one 8-bit byte each. Wait mode
+    // sends nothing before the reset. At 1200 baud the quiet gap that ends a reply is far
+    // above the simulator's byte gap, however busy the machine.
+    Case{"ReplyWhole", {}, {"--flash", "APP", "--baud", "1200"}, 0, {kVersion, kDone}, {}, kJump},
+    Case{"ReplyByteByByte", {"--reply-byte-gap", "4"}, {"--flash", "APP", "--baud", "1200"}, 0,
+         {kVersion, kDone}, {}, kJump},
+    Case{"WaitModeReplyByteByByte", {"--reply-byte-gap", "4", "--reset-after-ms", "1500"},
+         {"--flash", "APP", "--baud", "1200", "--wait"}, 0, {kVersion, kDone}, {}, "@&$", true},
+    Case{"NoVersion", {"--reply-byte-gap", "4", "--no-version"},
+         {"--flash", "APP", "--baud", "1200"}, 0,
+         {"Switching to bootloader.\nOpening the file", kDone}, {}, kJump},
+    Case{"EightBitCharacters", {"--jump-command", "\\xE9", "--line-complete-char", "\\xB5"},
+         {"--flash", "APP", "--baud", "1200", "--jump-command", "\xC3\xA9", "--line-ok",
+          "\xC2\xB5"}, 0, {kDone}, {}, "\xE9@&$"},
+    // At real line rates the answers come late and in pieces: the application's active
+    // character first, the bootloader's ready answer a few character times later. A request
+    // goes out only when the last one has really gone unanswered: once when the target
+    // answers it, twice when the application's jump swallows the start sequence that came
+    // with the jump command.
+    Paced("Jump9600", "9600", {}, false, kJump),
+    Paced("Jump9600InPieces", "9600", kGap, false, kJump),
+    Paced("Jump19200", "19200", {}, false, kJump),
+    Paced("Jump19200InPieces", "19200", kGap, false, kJump),
+    Paced("Jump115200", "115200", {}, false, kJump),
+    Paced("Jump115200InPieces", "115200", kGap, false, kJump),
+    Paced("JumpSwallows9600", "9600", kJumpTime, false, kJump + kJump),
+    Paced("JumpSwallows115200InPieces", "115200", kJumpTime + kGap, false, kJump + kJump),
+    Paced("Wait9600InPieces", "9600", kReset + kGap, true, "@&$"),
+    Paced("Wait115200", "115200", kReset, true, "@&$"),
+    // A stop (Ctrl+C, SIGTERM, or SIGHUP from a closed terminal) ends the run wherever it
+    // comes: in the handshake, in the lines, in a file's verdict wait (which looks at no
+    // Cancel) and at a y/N question, and "Stopped." is all it says.
+    // The status of the first request is shown before the request goes out.
+    Case{"StopInTheHandshake", {"--silent"}, {"--flash", "APP"}, 8, {}, {"Stopped."}, "", false,
+         "Try #1", SIGINT},
+    Case{"StopInTheLines", {"--delay-ms", "20"}, {"--flash", "BIG"}, 8, {}, {"Stopped."}, kJump,
+         false, "FLASH", SIGTERM},
+    Case{"StopInTheFileVerdictWait", {"--silent-at-eof"}, {"--flash", "APP"}, 8, {}, {"Stopped."},
+         kJump, true, "FLASH 100 %", SIGTERM},
+    Case{"StopAtAQuestion", {"--checksum-error-on-line", "2"}, {"--flash", "APP", "--on-error",
+         "ask"}, 8, {}, {"Stopped."}, kJump, false, "download? [y/N]", SIGHUP}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -156,13 +249,13 @@ INSTANTIATE_TEST_SUITE_P(Endings, CliDownloads, ::testing::Values(
 TEST_F(CliOverPty, PortsByTheirGivenNames) {
   SimulatedTarget target({});
   ASSERT_TRUE(target.Started());
-  const QString program = folder_.filePath("tarnwick-cli");
+  const QString program = Path("tarnwick-cli");
   ASSERT_TRUE(QFile::copy(TARNWICK_CLI, program));
-  ASSERT_TRUE(QFile::link(QString::fromStdString(target.Device()), folder_.filePath("com3")));
-  ASSERT_TRUE(QFile::link(folder_.filePath("gone"), folder_.filePath("com4")));
+  ASSERT_TRUE(QFile::link(QString::fromStdString(target.Device()), Path("com3")));
+  ASSERT_TRUE(QFile::link(Path("gone"), Path("com4")));
   const QString app = HexFile("app.hex", 2);
   const QString device = QString::fromStdString(target.Device());
-  const std::string com4 = folder_.filePath("com4").toStdString();
+  const std::string com4 = Path("com4").toStdString();
   const struct {
     QStringList ports;
     int code;
@@ -170,9 +263,7 @@ TEST_F(CliOverPty, PortsByTheirGivenNames) {
   } kCases[] = {
       {{"Com3"}, 0, ""},
       {{"com4"}, 6, "com4 (" + com4 + ") cannot be opened: "},
-      {{folder_.filePath("gone")},
-       6,
-       folder_.filePath("gone").toStdString() + " cannot be opened: "},
+      {{Path("gone")}, 6, Path("gone").toStdString() + " cannot be opened: "},
       {{"COM3", "com3"}, 2, "are the same port"},
       {{"com3", device}, 2, "are the same port"},
       {{device, device}, 2, "given twice"},
@@ -183,64 +274,56 @@ TEST_F(CliOverPty, PortsByTheirGivenNames) {
     for (const QString& port : c.ports) args << "--port" << port;
     const Finished run = Cli(args, program).Wait();
     EXPECT_EQ(run.code, c.code) << run.out << run.err;
-    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    EXPECT_TRUE(Holds(run.err, c.error));
     EXPECT_EQ(run.err.find("Com 1"), std::string::npos) << run.err;
   }
-  const Finished list = Cli({"ports"}, program).Wait();
-  EXPECT_NE(list.out.find(folder_.filePath("com3").toStdString() + "\n"), std::string::npos)
-      << list.out;
+  EXPECT_TRUE(Holds(Cli({"ports"}, program).Wait().out, Path("com3").toStdString() + "\n"));
   const Finished json = Cli({"ports", "--json"}, program).Wait();
   EXPECT_TRUE(AllJson(json.out)) << json.out;
-  EXPECT_NE(json.out.find(R"(/com4","description":"link to )"), std::string::npos) << json.out;
-  EXPECT_NE(json.out.find(R"("window":["com3"],"access":true)"), std::string::npos) << json.out;
+  EXPECT_TRUE(Holds(json.out, R"(/com4","description":"link to )"));
+  EXPECT_TRUE(Holds(json.out, R"("window":["com3"],"access":true)"));
 }
 
-TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
-  std::vector<std::unique_ptr<SimulatedTarget>> targets;
-  const QString record = TextFile("boards.jsonl", "");
-  QStringList args{"download", "--flash", HexFile("app.hex", 40), "--baud", "115200",
-                   "--record", record};
-  for (int i = 0; i < 4; ++i) {
-    targets.push_back(
-        std::make_unique<SimulatedTarget>(i == 2 ? QStringList{"--silent"} : QStringList{}));
-    ASSERT_TRUE(targets.back()->Started());
-    args << "--port" << QString::fromStdString(targets.back()->Device());
-  }
-  const Finished run = RunCli(args);
-  EXPECT_EQ(run.code, 4) << run.out;
-  // The table at the end: each port with its exit code, a failing board's row on standard
-  // error.
-  // The columns fit the longest port name: each code stands under EXIT.
-  const std::size_t header = run.out.find("\nPORT") + 1;
-  const std::size_t exitColumn = run.out.find("EXIT", header) - header;
-  for (int i = 0; i < 4; ++i) {
-    const std::string table = "\n" + (i == 2 ? run.err : run.out.substr(run.out.find("PORT")));
-    const std::size_t rowStart = table.find("\n" + targets[i]->Device() + " ") + 1;
-    EXPECT_EQ(table.find_first_not_of(' ', rowStart + targets[i]->Device().size()) - rowStart,
-              exitColumn)
-        << table;
-    const std::size_t at = table.find("\n" + targets[i]->Device() + " ");
-    ASSERT_NE(at, std::string::npos) << table;
-    std::istringstream row(table.substr(at + 1));
-    std::string device;
-    int code = -1;
-    row >> device >> code;
-    EXPECT_EQ(code, i == 2 ? 4 : 0) << table;
-    EXPECT_EQ(targets[i]->Received().find(":00000001FF") != std::string::npos, i != 2);
-  }
-  EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
-  EXPECT_NE(run.err.find("No response from target bootloader."), std::string::npos);
-  // The boards appended to one record at once: a whole line each, none torn.
-  std::istringstream lines(ReadFile(record));
+// The exit code that the record at `path` holds for each port. The boards append to one record
+// at once: each line must be a whole board's object, none torn.
+std::map<std::string, int> RecordedCodes(const QString& path) {
+  std::istringstream lines(ReadFile(path));
   std::map<std::string, int> recorded;
   for (std::string line; std::getline(lines, line);) {
     const QJsonObject board = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
-    ASSERT_FALSE(board.isEmpty()) << line;
     EXPECT_EQ(board.value("files").toArray().size(), 1) << line;
     recorded[board.value("port").toString().toStdString()] = board.value("exit_code").toInt(-1);
   }
-  ASSERT_EQ(recorded.size(), 4u) << ReadFile(record);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(recorded[targets[i]->Device()], i == 2 ? 4 : 0);
+  return recorded;
+}
+
+TEST_F(CliOverPty, FourBoardsAtOnceOneSilent) {
+  const QString record = TextFile("boards.jsonl", "");
+  QStringList args{"download", "--flash", HexFile("app.hex", 40), "--baud", "115200",
+                   "--record", record};
+  const Targets targets = Boards({{}, {}, {"--silent"}, {}}, args);
+  const Finished run = RunCli(args);
+  EXPECT_EQ(run.code, 4) << run.out;
+  // The table at the end: each port with its exit code, a failing board's row on standard
+  // error. The columns fit the longest port name: each code stands under EXIT.
+  const std::size_t header = run.out.find("\nPORT") + 1;
+  const std::size_t exitColumn = run.out.find("EXIT", header) - header;
+  std::map<std::string, int> expected;
+  for (int i = 0; i < 4; ++i) {
+    const std::string& device = targets[i]->Device();
+    const std::string table = "\n" + (i == 2 ? run.err : run.out.substr(run.out.find("PORT")));
+    const std::size_t at = table.find("\n" + device + " ");
+    ASSERT_NE(at, std::string::npos) << table;
+    EXPECT_EQ(table.find_first_not_of(' ', at + 1 + device.size()) - (at + 1), exitColumn) << table;
+    int code = -1;
+    std::istringstream(table.substr(at + 1 + device.size())) >> code;
+    expected[device] = i == 2 ? 4 : 0;
+    EXPECT_EQ(code, expected[device]) << table;
+    EXPECT_EQ(targets[i]->Received().find(":00000001FF") != std::string::npos, i != 2);
+  }
+  EXPECT_EQ(targets[2]->Received(), "$@&$$@&$$@&$");  // three requests, each its own wait
+  EXPECT_TRUE(Holds(run.err, "No response from target bootloader."));
+  EXPECT_EQ(RecordedCodes(record), expected) << ReadFile(record);
 }
 
 // The process id of the board process that serves `device`, 0 when there is none.
@@ -267,12 +350,10 @@ std::vector<std::string> Outcomes(const std::string& out) {
 }
 
 TEST_F(CliOverPty, ABoardKilledByASignalHasAnOutcomeAndACodeOfItsOwn) {
-  SimulatedTarget good({});
-  SimulatedTarget silent({"--silent"});
-  ASSERT_TRUE(good.Started() && silent.Started());
-  Cli cli({"download", "--flash", HexFile("app.hex", 3), "--json", "--port",
-           QString::fromStdString(good.Device()), "--port",
-           QString::fromStdString(silent.Device())});
+  QStringList args{"download", "--flash", HexFile("app.hex", 3), "--json"};
+  const Targets targets = Boards({{}, {"--silent"}}, args);
+  const SimulatedTarget &good = *targets[0], &silent = *targets[1];
+  Cli cli(args);
   ASSERT_TRUE(cli.WaitFor(R"("port":")" + silent.Device() + R"(","text":"Requesting Ack)"));
   const pid_t board = BoardProcess(silent.Device());
   ASSERT_NE(board, 0);
@@ -281,26 +362,20 @@ TEST_F(CliOverPty, ABoardKilledByASignalHasAnOutcomeAndACodeOfItsOwn) {
   ::kill(board, SIGKILL);
   const Finished run = cli.Wait();
   EXPECT_EQ(run.code, 10) << run.out << run.err;
-  EXPECT_NE(run.out.find(R"("port":")" + silent.Device() +
-                         R"(","text":"The download process was ended by signal 9.","reason":"",)"
-                         R"("exit_code":10)"),
-            std::string::npos)
-      << run.out;
+  EXPECT_TRUE(Holds(run.out, R"("port":")" + silent.Device() +
+                                 R"(","text":"The download process was ended by signal 9.",)"
+                                 R"("reason":"","exit_code":10)"));
   EXPECT_EQ(Outcomes(run.out).size(), 2u) << run.out;
   // The board that ended well is passed on whole, version and files included.
-  EXPECT_NE(run.out.find(R"("port":")" + good.Device() +
-                         R"(","text":"Flash File successfully downloaded.")"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find(R"("bootloader_version":"1.30","files":[{"path":")"), std::string::npos)
-      << run.out;
+  EXPECT_TRUE(Holds(run.out, R"("port":")" + good.Device() +
+                                 R"(","text":"Flash File successfully downloaded.")"));
+  EXPECT_TRUE(Holds(run.out, R"("bootloader_version":"1.30","files":[{"path":")"));
 }
 
 // With too few file descriptors for their pipes, some boards' processes cannot start: each is
 // a board that has ended, and the run ends with the first failing board's code.
 TEST_F(CliOverPty, BoardsWhoseProcessCannotStartEndTheirOwnWay) {
-  const QStringList ports{"--port", folder_.filePath("a"), "--port", folder_.filePath("b"),
-                          "--port", folder_.filePath("c")};
+  const QStringList ports{"--port", Path("a"), "--port", Path("b"), "--port", Path("c")};
   const Finished run = Cli(QStringList{"-c", "ulimit -n 14; exec \"$0\" \"$@\"", TARNWICK_CLI,
                                        "download", "--flash", HexFile("app.hex", 2), "--json"} +
                                ports,
@@ -308,25 +383,21 @@ TEST_F(CliOverPty, BoardsWhoseProcessCannotStartEndTheirOwnWay) {
                            .Wait();
   const std::vector<std::string> outcomes = Outcomes(run.out);
   ASSERT_EQ(outcomes.size(), 3u) << run.out << run.err;
-  EXPECT_NE(run.out.find("The download process could not be started."), std::string::npos)
-      << run.out;
+  EXPECT_TRUE(Holds(run.out, "The download process could not be started."));
   for (const std::string& outcome : outcomes) {
-    if (outcome.find(folder_.filePath("a").toStdString()) == std::string::npos) continue;
-    EXPECT_NE(outcome.find(R"("exit_code":)" + std::to_string(run.code) + ","), std::string::npos)
-        << outcome;
+    if (outcome.find(Path("a").toStdString()) == std::string::npos) continue;
+    EXPECT_TRUE(Holds(outcome, R"("exit_code":)" + std::to_string(run.code) + ","));
   }
 }
 
 // Its boards stop as on Ctrl+C when the parent is killed, even by SIGKILL: each ends with 8,
 // its record written and its file's end never sent.
 TEST_F(CliOverPty, BoardsStopWhenTheirParentIsKilled) {
-  SimulatedTarget first({"--delay-ms", "20"});
-  SimulatedTarget second({"--delay-ms", "20"});
-  ASSERT_TRUE(first.Started() && second.Started());
-  const QString record = folder_.filePath("boards.jsonl");
-  Cli cli({"download", "--flash", HexFile("app.hex", 400), "--baud", "115200", "--record", record,
-           "--port", QString::fromStdString(first.Device()), "--port",
-           QString::fromStdString(second.Device())});
+  const QString record = Path("boards.jsonl");
+  QStringList args{"download", "--flash", HexFile("app.hex", 400), "--baud", "115200",
+                   "--record", record};
+  const Targets targets = Boards({{"--delay-ms", "20"}, {"--delay-ms", "20"}}, args);
+  Cli cli(args);
   ASSERT_TRUE(cli.WaitFor("FLASH"));
   cli.Signal(SIGKILL);
   cli.Wait();
@@ -335,13 +406,10 @@ TEST_F(CliOverPty, BoardsStopWhenTheirParentIsKilled) {
     QThread::msleep(100);
     lines = ReadFile(record);
   }
-  std::istringstream records(lines);
-  int stopped = 0;
-  for (std::string line; std::getline(records, line);) {
-    stopped += line.find(R"("exit_code":8,)") != std::string::npos;
-  }
-  EXPECT_EQ(stopped, 2) << lines;
-  for (const SimulatedTarget* target : {&first, &second}) {
+  EXPECT_EQ(RecordedCodes(record),
+            (std::map<std::string, int>{{targets[0]->Device(), 8}, {targets[1]->Device(), 8}}))
+      << lines;
+  for (const auto& target : targets) {
     EXPECT_EQ(target->Received().find(":00000001FF"), std::string::npos);
   }
 }
@@ -352,73 +420,27 @@ TEST_F(CliOverPty, AClosedOutputStopsNoBoard) {
   const QString app = HexFile("app.hex", 40);
   for (const int boards : {1, 2}) {
     SCOPED_TRACE(boards);
-    std::vector<std::unique_ptr<SimulatedTarget>> targets;
     QStringList args{"-c",         R"("$0" "$@" | head -n 3 >/dev/null; exit "${PIPESTATUS[0]}")",
                      TARNWICK_CLI, "download",
                      "--flash",    app,
                      "--baud",     "115200",
                      "--json"};
-    for (int i = 0; i < boards; ++i) {
-      targets.push_back(std::make_unique<SimulatedTarget>(QStringList{}));
-      ASSERT_TRUE(targets.back()->Started());
-      args << "--port" << QString::fromStdString(targets.back()->Device());
-    }
+    const Targets targets = Boards(std::vector<QStringList>(boards), args);
     const Finished run = Cli(args, "/bin/bash").Wait();
     EXPECT_EQ(run.code, 0) << run.err;
-    for (const auto& target : targets) {
-      EXPECT_NE(target->Received().find(":00000001FF"), std::string::npos);
-    }
+    for (const auto& target : targets) EXPECT_TRUE(Holds(target->Received(), ":00000001FF"));
   }
 }
 
-// A stop (Ctrl+C, SIGTERM, or SIGHUP from a closed terminal) ends the run wherever it comes:
-// in the handshake, in the lines, in a file's verdict wait (which looks at no Cancel) and at a
-// y/N question. "Stopped." is all it says (no question answered "no"), the exit code is 8 and
-// nothing more goes to the line: no second request, no file end that was not sent already.
-TEST_F(CliOverPty, AStopEndsTheRunWhereverItComes) {
-  const struct {
-    const char* phase;
-    QStringList target;
-    QStringList more;
-    std::string shown;  // on standard output when the stop comes
-    int signal;
-    bool endSent;  // the file's end record had gone out before the stop
-  } stops[] = {
-      {"handshake", {"--silent"}, {}, "Try #1", SIGINT, false},
-      {"lines", {"--delay-ms", "20"}, {}, "FLASH", SIGTERM, false},
-      {"file verdict", {"--silent-at-eof"}, {}, "FLASH 100 %", SIGTERM, true},
-      {"question",
-       {"--checksum-error-on-line", "2"},
-       {"--on-error", "ask"},
-       "download? [y/N]",
-       SIGHUP,
-       false},
-  };
-  for (const auto& stop : stops) {
-    SCOPED_TRACE(stop.phase);
-    SimulatedTarget target(stop.target);
-    ASSERT_TRUE(target.Started());
-    Cli cli(Download(target, QStringList{"--flash", HexFile("app.hex", 400)} + stop.more));
-    ASSERT_TRUE(cli.WaitFor(stop.shown));
-    cli.Signal(stop.signal);
-    const Finished run = cli.Wait();
-    EXPECT_EQ(run.code, 8) << run.out << run.err;
-    EXPECT_NE(run.err.find("Stopped."), std::string::npos) << run.err;
-    EXPECT_EQ(run.out.find("download? no"), std::string::npos) << run.out;
-    const std::string received = target.Received();
-    EXPECT_EQ(received.find(":00000001FF") != std::string::npos, stop.endSent);
-    EXPECT_EQ(received.find("$@&$$@&$"), std::string::npos);  // one request, not a second
-  }
-}
-
-TEST_F(CliOverPty, CheckReportsFaultsOnStandardErrorOrAsJson) {
+// Each file's verdict on its stream or as JSON, files that cannot be read by name, and the
+// help of each command.
+TEST_F(CliOverPty, CheckReportsEveryFileAndEachCommandHasItsHelp) {
   const QString good = HexFile("app.hex", 3);
   const QString bad = TextFile("bad.hex", ":0400000001020304F3\r\n:00000001FF\r\n");
   const Finished check = RunCli({"check", good, bad});
   EXPECT_EQ(check.code, 9);
   EXPECT_EQ(check.out, good.toStdString() + ": clean\n");
-  EXPECT_NE(check.err.find(bad.toStdString() + ":1: checksum is F3, should be F2"),
-            std::string::npos);
+  EXPECT_TRUE(Holds(check.err, bad.toStdString() + ":1: checksum is F3, should be F2"));
   const Finished summary = RunCli({"check", "--summary", good});
   EXPECT_EQ(summary.out,
             good.toStdString() + ": 4 records, 48 data bytes, addresses 0x0000-0x002F\n");
@@ -426,14 +448,25 @@ TEST_F(CliOverPty, CheckReportsFaultsOnStandardErrorOrAsJson) {
   EXPECT_EQ(json.code, 9);
   EXPECT_TRUE(AllJson(json.out)) << json.out;
   EXPECT_EQ(json.err, "");
-  EXPECT_NE(json.out.find(R"("event":"check_fault","file":")" + bad.toStdString() +
-                          R"(","line":1,"text":"checksum is F3, should be F2")"),
-            std::string::npos)
-      << json.out;
-  EXPECT_NE(
-      json.out.find(R"("passed":true,"records":4,"data_bytes":48,"ranges":[{"start":0,"end":47}])"),
-      std::string::npos)
-      << json.out;
+  EXPECT_TRUE(Holds(json.out, R"("event":"check_fault","file":")" + bad.toStdString() +
+                                  R"(","line":1,"text":"checksum is F3, should be F2")"));
+  EXPECT_TRUE(Holds(
+      json.out, R"("passed":true,"records":4,"data_bytes":48,"ranges":[{"start":0,"end":47}])"));
+
+  const QString dashed = TextFile("-dashed.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
+  const Finished unread = RunCli({"check", "--", dashed, Path("none.hex"), folder_.path()});
+  EXPECT_EQ(unread.code, 7);
+  const std::string all = unread.out + unread.err;
+  EXPECT_TRUE(Holds(all, dashed.toStdString() + ": clean"));
+  EXPECT_TRUE(Holds(all, "none.hex: missing"));
+  EXPECT_TRUE(Holds(all, folder_.path().toStdString() + ": not a regular file"));
+
+  for (const QStringList& args : std::vector<QStringList>{
+           {"download", "--help"}, {"download", "--port", "com1", "-h"}, {"check", "--help"}}) {
+    const Finished run = RunCli(args);
+    EXPECT_EQ(run.code, 0) << args.join(' ').toStdString();
+    EXPECT_TRUE(Holds(run.out, "Usage:"));
+  }
 }
 
 TEST_F(CliOverPty, DownloadChecksItsFilesFirstUnlessToldNot) {
@@ -453,16 +486,15 @@ TEST_F(CliOverPty, DownloadChecksItsFilesFirstUnlessToldNot) {
     SCOPED_TRACE(refused.fault);
     const Finished run = RunCli(Download(target, {"--flash", refused.file}));
     EXPECT_EQ(run.code, 9) << run.out << run.err;
-    EXPECT_NE(run.err.find(refused.file.toStdString() + refused.fault), std::string::npos)
-        << run.err;
+    EXPECT_TRUE(Holds(run.err, refused.file.toStdString() + refused.fault));
   }
   const Finished json = RunCli(Download(target, {"--flash", bad, "--json"}));
   EXPECT_TRUE(AllJson(json.out)) << json.out;
-  EXPECT_NE(json.out.find(R"("event":"check_fault")"), std::string::npos) << json.out;
+  EXPECT_TRUE(Holds(json.out, R"("event":"check_fault")"));
   EXPECT_EQ(target.Received(), "");
 
   RunCli(Download(target, {"--flash", bad, "--no-check", "--on-error", "stop"}));
-  EXPECT_NE(target.Received().find(":0400000001020304F3"), std::string::npos);
+  EXPECT_TRUE(Holds(target.Received(), ":0400000001020304F3"));
 }
 
 TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
@@ -472,7 +504,7 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
   const std::string firmware = ReadFile(app);
   const QString port = QString::fromStdString(target.Device());
   const QString settings = TextFile("tarnwick.txt", "");
-  const QString linked = folder_.filePath("linked.hex");
+  const QString linked = Path("linked.hex");
   QFile::link(app, linked);
   const std::vector<QStringList> usages = {
       {"download", "--port", port, "--flash", app, "--colour"},
@@ -487,17 +519,23 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
       {"download", "--port", "com9", "--flash", app},
       {"download", "--port", port},
       {"download", "--port", port, "--flash", app, "--ready-char", "\u20ac"},
-      {"download", "--port", port, "--flash", app, "--settings", folder_.filePath("none.txt")},
+      {"download", "--port", port, "--flash", app, "--settings", Path("none.txt")},
       {"download", "--port", port, "--flash", app, "--settings",
        TextFile("short.txt", "0\r\n5\r\n")},
       // A log over an input would empty it; two boards must not write one log.
       {"download", "--port", port, "--flash", app, "--log", app},
       {"download", "--port", port, "--flash", app, "--log", linked},
       {"download", "--port", port, "--flash", app, "--record", linked},
-      {"download", "--port", port, "--flash", app, "--log", folder_.filePath("no/../app.hex")},
+      {"download", "--port", port, "--flash", app, "--log", Path("no/../app.hex")},
       {"download", "--port", port, "--eeprom", "new.eep", "--log", "./new.eep"},
       {"download", "--port", port, "--flash", app, "--settings", settings, "--log", settings},
       {"download", "--port", "/a/b", "--port", "/a_b", "--flash", app, "--log", "x.log"},
+      // The reset lines: a line of none, a hold out of range, and without --wait.
+      {"download", "--port", port, "--flash", app, "--wait", "--reset", "dsr"},
+      {"download", "--port", port, "--flash", app, "--wait", "--reset-ms", "0"},
+      {"download", "--port", port, "--flash", app, "--wait", "--reset-ms", "10001"},
+      {"download", "--port", port, "--flash", app, "--wait", "--reset-ms", "5x"},
+      {"download", "--port", port, "--flash", app, "--reset", "dtr"},
       {"frobnicate"},
   };
   for (const QStringList& args : usages) {
@@ -514,32 +552,15 @@ TEST_F(CliOverPty, BadUsageGetsOneLineAndSendsNothing) {
 TEST_F(CliOverPty, TakesAnyRateEscapedCharactersAndEitherOptionForm) {
   SimulatedTarget target({"--ready-char", "\\x21"});
   ASSERT_TRUE(target.Started());
-  const QString log = folder_.filePath("bytes.log");
+  const QString log = Path("bytes.log");
   const Finished run = RunCli({"download", "--port=" + QString::fromStdString(target.Device()),
                                "--flash=" + HexFile("app.hex", 2), "--baud", "250000",
                                "--ready-char", "\\x21", "--log", log, "--quiet", "--json", "--"});
   EXPECT_EQ(run.code, 0) << run.out << run.err;
-  EXPECT_NE(ReadFile(log).find(" = baud 250000\n"), std::string::npos) << ReadFile(log);
+  EXPECT_TRUE(Holds(ReadFile(log), " = baud 250000\n"));
   // --quiet with --json: the outcome's object alone.
   EXPECT_EQ(run.out.rfind("{\"event\":\"outcome\"", 0), 0u) << run.out;
   EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;
-}
-
-TEST_F(CliOverPty, HelpOfEachCommandAndFileProblemsByName) {
-  for (const QStringList& args : std::vector<QStringList>{
-           {"download", "--help"}, {"download", "--port", "com1", "-h"}, {"check", "--help"}}) {
-    const Finished run = RunCli(args);
-    EXPECT_EQ(run.code, 0) << args.join(' ').toStdString();
-    EXPECT_NE(run.out.find("Usage:"), std::string::npos);
-  }
-  const QString dashed = TextFile("-dashed.hex", ":0400000001020304F2\r\n:00000001FF\r\n");
-  const Finished check =
-      RunCli({"check", "--", dashed, folder_.filePath("none.hex"), folder_.path()});
-  EXPECT_EQ(check.code, 7);
-  const std::string all = check.out + check.err;
-  EXPECT_NE(all.find(dashed.toStdString() + ": clean"), std::string::npos) << all;
-  EXPECT_NE(all.find("none.hex: missing"), std::string::npos) << all;
-  EXPECT_NE(all.find(folder_.path().toStdString() + ": not a regular file"), std::string::npos);
 }
 
 }  // namespace

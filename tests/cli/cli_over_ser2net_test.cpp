@@ -2,32 +2,23 @@
 // pseudo-terminal through Telnet with the COM port option (RFC 2217) and as plain TCP. A
 // small server of the test's own stands in where ser2net cannot show what it was told (the
 // modem lines of a pseudo-terminal) or would not misbehave (refusing the COM port option).
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <atomic>
 #include <chrono>
 #include <fstream>
-#include <functional>
-#include <iterator>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/support/cli_process.h"
 #include "tests/support/simulated_target.h"
-#include "tools/target-sim/hex_records.h"
+#include "tests/support/text_checks.h"
 #include "tools/target-sim/sim_log.h"
 
 namespace tarnwick {
@@ -58,11 +49,8 @@ bool Listening(quint16 port) {
 class PortServer {
  public:
   explicit PortServer(const std::string& device) : rfc2217_(FreePort()), socket_(FreePort()) {
-    QString program = QStandardPaths::findExecutable(QStringLiteral("ser2net"));
-    if (program.isEmpty()) {
-      program = QStandardPaths::findExecutable(QStringLiteral("ser2net"),
-                                               {"/usr/sbin", "/usr/local/sbin", "/sbin"});
-    }
+    const QString program = QStandardPaths::findExecutable(
+        "ser2net", qEnvironmentVariable("PATH").split(':') + QStringList{"/usr/sbin", "/sbin"});
     const QString config = folder_.filePath(QStringLiteral("ser2net.yaml"));
     std::ofstream(config.toStdString())
         << "%YAML 1.1\n---\n"
@@ -97,103 +85,63 @@ class PortServer {
   bool started_ = false;
 };
 
-// A port server of one connection that takes (or refuses) the COM port option, answers every
-// COM port command with its own value, and keeps every byte it received.
+// A port server of one connection, served in Qt's event loop while the test waits for the
+// command, that takes (or refuses) the COM port option, answers every COM port command with
+// its own value, and keeps every byte it received.
 class RecordingComPortServer {
  public:
   explicit RecordingComPortServer(bool takesComPort) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
-    ::listen(listener_, 1);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this, takesComPort] { Serve(takesComPort); });
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this, takesComPort] {
+      QTcpSocket* connection = server_.nextPendingConnection();
+      QObject::connect(connection, &QTcpSocket::readyRead, [this, connection, takesComPort] {
+        const std::string bytes = connection->readAll().toStdString();
+        received += bytes;
+        pending_ += bytes;
+        connection->write(QByteArray::fromStdString(Answers(takesComPort)));
+      });
+    });
   }
-  ~RecordingComPortServer() {
-    stop_ = true;
-    thread_.join();
-    ::close(listener_);
+  QString Address() const {
+    return QStringLiteral("rfc2217://127.0.0.1:%1").arg(server_.serverPort());
   }
-  QString Address() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(port_); }
-  std::string Received() {
-    const std::lock_guard lock(mutex_);
-    return received_;
-  }
+  std::string received;
 
  private:
-  // Waits for `fd` to be readable in slices, so that the destructor can end the thread.
-  bool Readable(int fd) {
-    pollfd ready{fd, POLLIN, 0};
-    while (!stop_) {
-      if (::poll(&ready, 1, 50) > 0) return true;
+  // The answers to the whole commands that have come, which leave `pending_`.
+  std::string Answers(bool takesComPort) {
+    std::string answer;
+    while (!pending_.empty()) {
+      if (pending_[0] != '\xFF') {
+        pending_.erase(0, 1);
+      } else if (pending_.starts_with("\xFF\xFB\x2C")) {
+        answer += takesComPort ? "\xFF\xFD\x2C" : "\xFF\xFE\x2C";
+        pending_.erase(0, 3);
+      } else if (pending_.starts_with("\xFF\xFA\x2C")) {
+        const std::size_t end = pending_.find("\xFF\xF0");
+        if (end == std::string::npos) break;
+        answer += "\xFF\xFA\x2C" + std::string(1, static_cast<char>(pending_[3] + 100)) +
+                  pending_.substr(4, end - 4) + "\xFF\xF0";
+        pending_.erase(0, end + 2);
+      } else if (pending_.size() >= 3) {
+        pending_.erase(0, 3);
+      } else {
+        break;
+      }
     }
-    return false;
+    return answer;
   }
 
-  void Serve(bool takesComPort) {
-    if (!Readable(listener_)) return;
-    const int connection = ::accept(listener_, nullptr, nullptr);
-    std::string pending;
-    char chunk[512];
-    while (Readable(connection)) {
-      const ssize_t count = ::recv(connection, chunk, sizeof chunk, 0);
-      if (count <= 0) break;
-      pending.append(chunk, static_cast<std::size_t>(count));
-      {
-        const std::lock_guard lock(mutex_);
-        received_.append(chunk, static_cast<std::size_t>(count));
-      }
-      std::string answer;
-      while (!pending.empty()) {
-        if (pending[0] != '\xFF') {
-          pending.erase(0, 1);
-        } else if (pending.starts_with("\xFF\xFB\x2C")) {
-          answer += takesComPort ? "\xFF\xFD\x2C" : "\xFF\xFE\x2C";
-          pending.erase(0, 3);
-        } else if (pending.starts_with("\xFF\xFA\x2C")) {
-          const std::size_t end = pending.find("\xFF\xF0");
-          if (end == std::string::npos) break;
-          answer += "\xFF\xFA\x2C" + std::string(1, static_cast<char>(pending[3] + 100)) +
-                    pending.substr(4, end - 4) + "\xFF\xF0";
-          pending.erase(0, end + 2);
-        } else if (pending.size() >= 3) {
-          pending.erase(0, 3);
-        } else {
-          break;
-        }
-      }
-      ::send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
-    }
-    ::close(connection);
-  }
-
-  int listener_ = -1;
-  quint16 port_ = 0;
-  std::atomic<bool> stop_ = false;
-  std::mutex mutex_;
-  std::string received_;
-  std::thread thread_;
+  QTcpServer server_;
+  std::string pending_;
 };
 
 using testing::Cli;
+using testing::Holds;
 using testing::ReadFile;
 using testing::RunCli;
 using Ended = testing::Finished;
-
-class CliOverSer2net : public ::testing::Test {
- protected:
-  // A HEX file of `records` data records and the end record, in the test's folder.
-  QString HexFile(const char* name, int records) {
-    return testing::WriteHexFile(Path(name), records);
-  }
-  QString Path(const char* name) const { return folder_.filePath(name); }
-
-  QTemporaryDir folder_;
-};
+using CliOverSer2net = testing::CliTest;
 
 struct Case {
   const char* name;
@@ -215,18 +163,12 @@ TEST_P(Ser2netDownloads, EndAsOverALocalPortAndSetTheLineOnlyOverRfc2217) {
   ASSERT_TRUE(target.Started());
   PortServer server(target.Device());
   ASSERT_TRUE(server.Started()) << "ser2net is needed: apt-get install ser2net";
-  QStringList args{
-      "download",       "--port", GetParam().rfc2217 ? server.Rfc2217() : server.Socket(),
-      "--baud",         "115200", "--log",
-      Path("bytes.log")};
-  for (const QString& option : GetParam().options) {
-    args << (option == "APP"   ? HexFile("app.hex", 6)
-             : option == "EEP" ? HexFile("d.eep", 3)
-                               : option);
-  }
-  const Ended run = RunCli(args);
+  const Ended run = RunCli(QStringList{"download", "--port",
+                                       GetParam().rfc2217 ? server.Rfc2217() : server.Socket(),
+                                       "--baud", "115200", "--log", Path("bytes.log")} +
+                           WithFiles(GetParam().options));
   EXPECT_EQ(run.code, GetParam().code) << run.out << run.err;
-  EXPECT_NE(run.err.find(GetParam().error), std::string::npos) << run.err;
+  EXPECT_TRUE(Holds(run.err, GetParam().error));
   const std::string received = target.Received();
   // Whatever ended the download, the bytes it sent first reached the target as logged.
   const std::string log = ReadFile(Path("bytes.log"));
@@ -244,12 +186,10 @@ TEST_P(Ser2netDownloads, EndAsOverALocalPortAndSetTheLineOnlyOverRfc2217) {
   const std::string settings = ReadFile(lineSettings);
   const std::string ours = "baud 115200 data 8 parity none stop 1 xonxoff on\n";
   if (GetParam().rfc2217) {
-    EXPECT_NE(settings.find(ours), std::string::npos) << settings;
+    EXPECT_TRUE(Holds(settings, ours));
   } else {
     EXPECT_EQ(settings.find("115200"), std::string::npos) << settings;
-    EXPECT_NE(settings.find("baud 19200 data 8 parity none stop 1 xonxoff off\n"),
-              std::string::npos)
-        << settings;
+    EXPECT_TRUE(Holds(settings, "baud 19200 data 8 parity none stop 1 xonxoff off\n"));
   }
 }
 
@@ -267,68 +207,44 @@ INSTANTIATE_TEST_SUITE_P(Endings, Ser2netDownloads, ::testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-TEST_F(CliOverSer2net, TwoBoardsAtOnceOneOverEachKindOfServerPort) {
-  SimulatedTarget first({});
+// Each fault ends with the port's failure, its reason naming the server and the cause.
+TEST_F(CliOverSer2net, ServersThatFailEndWithThePortFailureAndWhy) {
+  const QString app = HexFile("app.hex", 400);
+  const quint16 nobody = FreePort();
+  RecordingComPortServer refusing(false);
+  for (const auto& [port, reason] : std::vector<std::pair<QString, std::string>>{
+           {QStringLiteral("rfc2217://127.0.0.1:%1").arg(nobody),
+            "127.0.0.1 port " + std::to_string(nobody) + ": Connection refused"},
+           {QStringLiteral("socket://nosuch.invalid:4001"), "nosuch.invalid port 4001: "},
+           {refusing.Address(), "refuses the COM port option (RFC 2217)"},
+       }) {
+    SCOPED_TRACE(port.toStdString());
+    const Ended run = RunCli({"download", "--port", port, "--flash", app});
+    EXPECT_EQ(run.code, 6) << run.out << run.err;
+    EXPECT_TRUE(Holds(run.err, "Error encountered while accessing the com port."));
+    EXPECT_TRUE(Holds(run.err, "Reason: " + port.toStdString() + " cannot be opened: "));
+    EXPECT_TRUE(Holds(run.err, reason));
+  }
+
+  // Two boards at once, one over each kind of server port; the first one's server goes away
+  // in the middle of its file, the second one's board is programmed all the same.
+  SimulatedTarget first({"--delay-ms", "5"});
   SimulatedTarget second({});
   ASSERT_TRUE(first.Started() && second.Started());
   PortServer one(first.Device());
   PortServer two(second.Device());
   ASSERT_TRUE(one.Started() && two.Started());
-  const Ended run = RunCli({"download", "--flash", HexFile("app.hex", 20), "--port", one.Rfc2217(),
-                            "--port", two.Socket(), "--log", Path("b.log")});
-  EXPECT_EQ(run.code, 0) << run.out << run.err;
-  for (const SimulatedTarget* target : {&first, &second}) {
-    EXPECT_NE(target->Received().find(":00000001FF"), std::string::npos);
-  }
-}
-
-// Each fault ends with the port's failure, its reason naming the server and the cause.
-TEST_F(CliOverSer2net, ServersThatFailEndWithThePortFailureAndWhy) {
-  const QString app = HexFile("app.hex", 400);
-  const quint16 nobody = FreePort();
-  struct Fault {
-    QString port;
-    std::string message;
-    std::vector<std::string> reason;
-  };
-  const std::string atOpen = "Error encountered while accessing the com port.";
-  RecordingComPortServer refusing(false);
-  for (const Fault& fault : std::vector<Fault>{
-           {QStringLiteral("rfc2217://127.0.0.1:%1").arg(nobody),
-            atOpen,
-            {"127.0.0.1 port " + std::to_string(nobody) + ": Connection refused"}},
-           {QStringLiteral("socket://nosuch.invalid:4001"), atOpen, {"nosuch.invalid port 4001: "}},
-           {refusing.Address(), atOpen, {"refuses the COM port option (RFC 2217)"}},
-       }) {
-    SCOPED_TRACE(fault.port.toStdString());
-    const Ended run = RunCli({"download", "--port", fault.port, "--flash", app});
-    EXPECT_EQ(run.code, 6) << run.out << run.err;
-    EXPECT_NE(run.err.find(fault.message), std::string::npos) << run.err;
-    for (const std::string& why : fault.reason) {
-      EXPECT_NE(run.err.find("Reason: " + fault.port.toStdString() + " cannot be opened: "),
-                std::string::npos)
-          << run.err;
-      EXPECT_NE(run.err.find(why), std::string::npos) << run.err;
-    }
-  }
-
-  // The server goes away in the middle of the file.
-  SimulatedTarget target({"--delay-ms", "5"});
-  ASSERT_TRUE(target.Started());
-  PortServer server(target.Device());
-  ASSERT_TRUE(server.Started());
-  Cli cli({"download", "--port", server.Rfc2217(), "--flash", app});
-  const bool killed = cli.WaitFor("FLASH 10 %");
-  server.Kill();
+  Cli cli({"download", "--flash", app, "--port", one.Rfc2217(), "--port", two.Socket(), "--log",
+           Path("b.log")});
+  const bool killed = cli.WaitFor("[" + one.Rfc2217().toStdString() + "] FLASH 10 %");
+  one.Kill();
   const Ended run = cli.Wait();
   EXPECT_TRUE(killed);
   EXPECT_EQ(run.code, 6) << run.out << run.err;
-  EXPECT_NE(run.err.find("Error encountered while downloading the firmware file."),
-            std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("Reason: " + server.Rfc2217().toStdString() + " failed: 127.0.0.1 port "),
-            std::string::npos)
-      << run.err;
+  EXPECT_TRUE(Holds(run.err, "Error encountered while downloading the firmware file."));
+  EXPECT_TRUE(
+      Holds(run.err, "Reason: " + one.Rfc2217().toStdString() + " failed: 127.0.0.1 port "));
+  EXPECT_TRUE(Holds(second.Received(), ":00000001FF"));
 }
 
 // --reset: the lines' commands over RFC 2217, in order and before any byte; a port whose
@@ -339,7 +255,7 @@ TEST_F(CliOverSer2net, ResetLinesOverRfc2217OrAClearFailureWithoutThem) {
   const Ended pulsed = RunCli({"download", "--port", recording.Address(), "--flash", app, "--wait",
                                "--reset", "both", "--reset-ms", "50", "--timeout", "1"});
   EXPECT_EQ(pulsed.code, 4) << pulsed.err;  // the recording server has no target behind it
-  const std::string commands = recording.Received();
+  const std::string commands = recording.received;
   std::size_t at = commands.find("\xFF\xFA\x2C\x05\x02\xFF\xF0");  // XON/XOFF, at the opening
   for (const char control : {'\x08', '\x0B', '\x09', '\x0C'}) {    // DTR, RTS on; DTR, RTS off
     const std::size_t next = commands.find("\xFF\xFA\x2C\x05" + std::string(1, control), at);
@@ -357,7 +273,7 @@ TEST_F(CliOverSer2net, ResetLinesOverRfc2217OrAClearFailureWithoutThem) {
     const Ended run =
         RunCli({"download", "--port", port, "--flash", app, "--wait", "--reset", "dtr"});
     EXPECT_EQ(run.code, 6) << run.err;
-    EXPECT_NE(run.err.find(port.toStdString() + " cannot set DTR: "), std::string::npos) << run.err;
+    EXPECT_TRUE(Holds(run.err, port.toStdString() + " cannot set DTR: "));
   }
   EXPECT_EQ(target.Received(), "");
 }

@@ -7,6 +7,8 @@
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/port_names.h"
+#include "tests/support/fake_target_port.h"
+#include "tests/support/text_checks.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -47,42 +49,14 @@ TEST(UsbPortName, PicksTheOneAdapterOrListsWhatIsThere) {
       EXPECT_EQ(MatchUsbPort(c.name, c.ports), c.device);
       continue;
     }
-    try {
-      MatchUsbPort(c.name, c.ports);
-      ADD_FAILURE() << "no usage error";
-    } catch (const UsageError& error) {
-      const std::string text = error.what();
-      EXPECT_EQ(text.find("ttyS0"), std::string::npos) << text;  // no USB adapter
-      for (const std::string& shown : c.shown)
-        EXPECT_NE(text.find(shown), std::string::npos) << text;
-    }
+    const std::string text = testing::Thrown<UsageError>([&] { MatchUsbPort(c.name, c.ports); });
+    EXPECT_EQ(text.find("ttyS0"), std::string::npos) << text;  // no USB adapter
+    for (const std::string& shown : c.shown) EXPECT_NE(text.find(shown), std::string::npos) << text;
   }
   EXPECT_EQ(UsbNameOf(kFtdiA), "usb:A10K1X");
   EXPECT_EQ(UsbNameOf(kCh340), "usb:1a86:7523");
   EXPECT_EQ(UsbNameOf(kBuiltIn), "");
 }
-
-// A port that records what is done to it, modem lines included, in order.
-struct RecordingPort final : SerialPort, ModemLines {
-  std::vector<std::string> steps;
-  bool linesFail = false;
-  bool open = false;
-
-  void SetXonXoffFlowControl() override {}
-  void SetBaudRate(std::int32_t) override {}
-  void SetPortNumber(int) override {}
-  void Open() override { steps.push_back("open"), open = true; }
-  bool IsOpen() const override { return open; }
-  void Close() override { steps.push_back("close"), open = false; }
-  void Output(std::string_view bytes) override { steps.push_back("out " + std::string(bytes)); }
-  std::string Input() override { return {}; }
-  std::int32_t InBufferCount() override { return 0; }
-  void WaitForInput(std::chrono::milliseconds) override {}
-  void SetModemLine(Line line, bool on) override {
-    if (linesFail) throw PortError("Com 1 (/dev/pts/9) cannot set DTR: Inappropriate ioctl");
-    steps.push_back(std::string(line == Line::kDtr ? "dtr " : "rts ") + (on ? "on" : "off"));
-  }
-};
 
 TEST(ResetPulse, HeldBetweenOpeningAndTheFirstByteOrTheOpeningFails) {
   struct Case {
@@ -98,7 +72,7 @@ TEST(ResetPulse, HeldBetweenOpeningAndTheFirstByteOrTheOpeningFails) {
     SCOPED_TRACE(c.reset);
     const Command command = ParseCommandLine({"download", "--port", "com1", "--flash", "a.hex",
                                               "--wait", "--reset", c.reset, "--reset-ms", "250"});
-    RecordingPort port;
+    testing::FakeTargetPort port;
     CliPort cli(port, nullptr);
     cli.ResetAfterOpen(port, command.download.reset, [&](std::chrono::milliseconds hold) {
       port.steps.push_back("hold " + std::to_string(hold.count()));
@@ -107,27 +81,12 @@ TEST(ResetPulse, HeldBetweenOpeningAndTheFirstByteOrTheOpeningFails) {
     cli.Output("$");
     EXPECT_EQ(port.steps, c.steps);
   }
-  RecordingPort failing;
+  testing::FakeTargetPort failing;
   failing.linesFail = true;
   CliPort cli(failing, nullptr);
   cli.ResetAfterOpen(failing, {.dtr = true}, [](std::chrono::milliseconds) {});
   EXPECT_THROW(cli.Open(), PortError);
   EXPECT_EQ(failing.steps, (std::vector<std::string>{"open", "close"}));
-}
-
-TEST(ResetPulse, OptionsRefusedAsUsage) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"--reset", "dsr"},
-                                             {"--reset-ms", "0"},
-                                             {"--reset-ms", "10001"},
-                                             {"--reset-ms", "5x"}}) {
-    std::vector<std::string> line{"download", "--port", "com1", "--flash", "a.hex", "--wait"};
-    line.insert(line.end(), args.begin(), args.end());
-    EXPECT_THROW(ParseCommandLine(line), UsageError) << args[0] << ' ' << args[1];
-  }
-  const Command jump =
-      ParseCommandLine({"download", "--port", "com1", "--flash", "a.hex", "--reset", "dtr"});
-  EXPECT_THROW(CheckPortChoices(jump.download), UsageError);
 }
 
 }  // namespace

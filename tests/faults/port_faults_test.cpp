@@ -7,19 +7,17 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
-#include <algorithm>
+#include <QTimer>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "platform/qt/qt_serial_port.h"
-#include "platform/system_clock.h"
+#include "cli/headless_download.h"
 #include "tests/support/far_end.h"
 #include "tests/support/open_files.h"
-#include "tests/support/pty_download.h"
 
 namespace tarnwick::testing {
 namespace {
@@ -34,14 +32,32 @@ DownloadSettings ThreeLines(const fs::path& file) {
   return settings;
 }
 
-// A download through the real port on the slave side of a pseudo-terminal, with the real
-// clock. The test plays the target on the far end.
+// The progress of the download, which a test may follow.
+struct ProgressEvents final : cli::BoardEvents {
+  void Phase(const std::string&) override {}
+  void Progress(const std::string&, std::int64_t sent, std::int64_t total, double) override {
+    if (on_progress) on_progress(sent, total);
+  }
+  void Prompt(const std::string&, bool) override {}
+  void Repeated(const std::string&, std::int64_t) override {}
+  void Outcome(const cli::BoardOutcome&) override {}
+
+  std::function<void(std::int64_t sent, std::int64_t total)> on_progress;
+};
+
+// A download as tarnwick-cli runs it, through the real port on the slave side of a
+// pseudo-terminal with the real clock, each question answered Yes. The test plays the target
+// on the far end, and may press Cancel after a while of pumped events.
 struct FaultRig {
+  FaultRig() {
+    cancel.setSingleShot(true);
+    QObject::connect(&cancel, &QTimer::timeout, [this] { board.downloader.Cancel(); });
+  }
   ~FaultRig() { fs::remove(file); }
 
   void ExpectEndedWith(const std::string& message) {
-    EXPECT_EQ(d.view.Message(), message);
-    EXPECT_FALSE(d.port.IsOpen());
+    EXPECT_EQ(board.view.Message(), message);
+    EXPECT_FALSE(board.port.IsOpen());
     // Once the test's own end is closed, neither the download file nor the device is held.
     far.Close();
     EXPECT_EQ(OpenFileCount(), files_open);
@@ -51,7 +67,10 @@ struct FaultRig {
   FarEnd far;
   fs::path file =
       fs::temp_directory_path() / ("tarnwick-faults-" + std::to_string(::getpid()) + ".hex");
-  PtyDownload d{far.Slave(), ThreeLines(file)};
+  ProgressEvents events;
+  cli::HeadlessDownload board{far.Slave(), ThreeLines(file), events,
+                              [](const std::string&) { return true; }};
+  QTimer cancel;
 };
 
 TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage) {
@@ -77,11 +96,11 @@ TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage)
       far.Write(answer);
     });
     // The end-of-file wait begins right after the last line's progress.
-    rig.d.events.on_progress = [&](std::int64_t sent, std::int64_t total) {
+    rig.events.on_progress = [&](std::int64_t sent, std::int64_t total) {
       if (sent == total && vanish_at_read == 0) vanish();
     };
 
-    rig.d.downloader.Start(Mode::kJump);
+    rig.board.downloader.Start(Mode::kJump);
 
     rig.ExpectEndedWith("Error encountered while downloading the firmware file.");
   }
@@ -111,9 +130,9 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
         if (ready.revents & POLLOUT) (void)::write(fd, chunk.data(), chunk.size());
       }
     });
-    rig.d.CancelAfter(300);
+    rig.cancel.start(300);
 
-    rig.d.downloader.Start(c.wait_mode ? Mode::kWait : Mode::kJump);
+    rig.board.downloader.Start(c.wait_mode ? Mode::kWait : Mode::kJump);
     stop = true;
     streamer.join();
 

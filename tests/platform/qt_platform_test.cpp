@@ -1,7 +1,6 @@
 // The kernel's termios2 shows the exact line rate, custom rates included; it cannot share a
 // file with <termios.h>.
 #include <asm/termbits.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -16,10 +15,10 @@
 #include <thread>
 
 #include "platform/qt/any_port.h"
-#include "platform/qt/low_latency.h"
 #include "platform/qt/port_device.h"
 #include "platform/qt/qt_serial_port.h"
 #include "tests/support/far_end.h"
+#include "tests/support/text_checks.h"
 
 namespace tarnwick {
 namespace {
@@ -47,11 +46,16 @@ class QtSerialPortTest : public ::testing::Test {
   QtSerialPort port = PortOn(pty.Slave());
 };
 
-// The count sees arriving bytes with no event loop running, and leaves them for Input().
-TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysAndCountsWithoutConsuming) {
+// A closed port refuses every operation. An open one carries every byte value both ways, its
+// count sees arriving bytes with no event loop running and leaves them for Input(), and it
+// refuses a second opening; closed, it opens again.
+TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysWhileOpenAndRefusesEveryOperationClosed) {
+  port.Close();  // closing a closed port does nothing
+  for (const auto& operation : kOperations) EXPECT_THROW(operation(port), PortError);
   std::string everyByte;
   for (int value = 0; value < 256; ++value) everyByte += static_cast<char>(value);
   port.Open();  // without flow control: with XON/XOFF the driver itself acts on 0x11 and 0x13
+  EXPECT_THROW(port.Open(), PortError);
   port.Output(everyByte);
   EXPECT_EQ(pty.Read(256), everyByte);
   pty.Write(everyByte);
@@ -62,13 +66,6 @@ TEST_F(QtSerialPortTest, CarriesEveryByteValueBothWaysAndCountsWithoutConsuming)
   EXPECT_EQ(port.InBufferCount(), 256);
   EXPECT_EQ(port.Input(), everyByte);
   EXPECT_EQ(port.InBufferCount(), 0);
-}
-
-TEST_F(QtSerialPortTest, ClosedPortRefusesEveryOperationAndReopens) {
-  port.Close();  // closing a closed port does nothing
-  for (const auto& operation : kOperations) EXPECT_THROW(operation(port), PortError);
-  port.Open();
-  EXPECT_THROW(port.Open(), PortError);
   port.Close();
   port.Open();
   port.Output("again");
@@ -147,12 +144,7 @@ TEST(QtSerialPortFarEndTest, EveryOperationFailsAtOnceAfterTheFarEndWentAway) {
     pty.Write("lost");
     pty.Close();
     const auto start = Clock::now();
-    std::string reason;
-    try {
-      kOperations[first](port);
-    } catch (const PortError& error) {
-      reason = error.what();
-    }
+    const std::string reason = testing::Thrown<PortError>([&] { kOperations[first](port); });
     // Which device, doing what, and the system's words: the reason that goes to the log.
     EXPECT_TRUE(std::regex_match(
         reason, std::regex("Com 1 \\(" + pty.Slave() + "\\) failed while [a-z ]+: .+")))
@@ -176,13 +168,6 @@ TEST_F(QtSerialPortTest, EventLoopRestsAfterTheFarEndWentAway) {
   EXPECT_LT(wakeUps, 100);  // a spinning loop wakes many thousands of times in 500 ms
 }
 
-TEST(LowLatencyTest, RefusedQuietlyOnAPseudoTerminal) {
-  Pty pty;
-  const int slave = ::open(pty.Slave().c_str(), O_RDWR | O_NOCTTY);
-  EXPECT_TRUE(slave >= 0 && !RequestLowLatency(slave));
-  ::close(slave);
-}
-
 TEST(ChoosePortDeviceTest, ComEntryFirstThenUsbAdaptersThenOtherPortsInNameOrder) {
   EXPECT_EQ(ChoosePortDevice(3, "/opt/tarnwick", true, {"/dev/ttyUSB0"}), "/opt/tarnwick/com3");
   const std::vector<std::string> mixed = {"/dev/ttyS1", "/dev/ttyUSB1", "/dev/ttyS0",
@@ -203,9 +188,9 @@ TEST(ChoosePortDeviceTest, ComEntryFirstThenUsbAdaptersThenOtherPortsInNameOrder
   }
 }
 
-// A com<n> link in the program's folder decides what "Com n" opens, and the tooltip names it
-// and its target, or says the target is gone.
-TEST(ResolvePortDeviceTest, ComLinkInProgramFolderDecidesAndIsDescribed) {
+// A com<n> entry in the program's folder decides what "Com n" opens. A link: the tooltip names
+// it and its target, or says the target is gone.
+TEST(ResolvePortDeviceTest, ComEntryInProgramFolderDecidesAndIsDescribed) {
   Pty pty;
   const std::string link = QCoreApplication::applicationDirPath().toStdString() + "/com7";
   ::unlink(link.c_str());
@@ -222,55 +207,45 @@ TEST(ResolvePortDeviceTest, ComLinkInProgramFolderDecidesAndIsDescribed) {
   EXPECT_EQ(DescribePortDevice(7),
             "Com 7 opens " + link + " -> /dev/tarnwick-unplugged (not present)");
   ::unlink(link.c_str());
-}
 
-// A com<n> entry that is a small text file holds a port server's address: the tooltip names
-// it, the port reaches the server through it and a plain wait on the port blocks on the
-// socket, wakes on its bytes and fails when the server goes. A file without one is no port.
-TEST(ResolvePortDeviceTest, ComEntryFileHoldingAnAddressReachesThatServer) {
+  // A com<n> entry that is a small text file holds a port server's address: the tooltip names
+  // it, the port reaches the server through it and a plain wait on the port blocks on the
+  // socket, wakes on its bytes and fails when the server goes. A file without one is no port.
   QTcpServer server;
   ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
   const std::string address = "socket://127.0.0.1:" + std::to_string(server.serverPort());
   const std::string entry = QCoreApplication::applicationDirPath().toStdString() + "/com6";
   std::ofstream(entry) << "# the bench's board B\n" << address << "\n";
   EXPECT_EQ(DescribePortDevice(6), "Com 6 opens " + address + " (written in " + entry + ")");
-  AnyPort port;
-  port.SetPortNumber(6);
-  port.Open();
+  AnyPort network;
+  network.SetPortNumber(6);
+  network.Open();
   // Opening runs the event loop, in which the server may have taken the connection already.
   ASSERT_TRUE(server.hasPendingConnections() || server.waitForNewConnection(5000));
   QTcpSocket* far = server.nextPendingConnection();
-  port.Output("via file");
+  network.Output("via file");
   std::string got;
   while (got.size() < 8 && far->waitForReadyRead(5000)) got += far->readAll().toStdString();
   EXPECT_EQ(got, "via file");
   far->write("^");
   far->flush();
-  port.WaitForInput(60s);
-  EXPECT_EQ(port.Input(), "^");
+  network.WaitForInput(60s);
+  EXPECT_EQ(network.Input(), "^");
   far->abort();
-  try {
-    port.WaitForInput(60s);
-    port.Input();
-    ADD_FAILURE() << "the server's going went unnoticed";
-  } catch (const PortError& error) {
-    EXPECT_NE(std::string(error.what())
-                  .find("Com 6 (" + entry + " -> " + address + ") failed: 127.0.0.1 port "),
-              std::string::npos)
-        << error.what();
-  }
-  port.Close();
+  const std::string gone = testing::Thrown<PortError>([&] {
+    network.WaitForInput(60s);
+    network.Input();
+  });
+  EXPECT_NE(gone.find("Com 6 (" + entry + " -> " + address + ") failed: 127.0.0.1 port "),
+            std::string::npos)
+      << gone;
+  network.Close();
 
   std::ofstream(entry) << "/dev/ttyUSB0\n";
   const std::string none = "it is a file, not a device, and holds no network address";
   EXPECT_NE(DescribePortDevice(6).find(none), std::string::npos) << DescribePortDevice(6);
-  try {
-    port.Open();
-    ADD_FAILURE() << "a file opened as a port";
-  } catch (const PortError& error) {
-    EXPECT_EQ(std::string(error.what()).find("Com 6 (" + entry + ") cannot be opened: " + none), 0u)
-        << error.what();
-  }
+  const std::string refused = testing::Thrown<PortError>([&] { network.Open(); });
+  EXPECT_EQ(refused.find("Com 6 (" + entry + ") cannot be opened: " + none), 0u) << refused;
   ::unlink(entry.c_str());
 }
 

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "core/download/clock.h"
-#include "core/download/serial_port.h"
 #include "core/settings/settings_file.h"
+#include "tests/support/fake_target_port.h"
 #include "tools/target-sim/hex_records.h"
 #include "ui/file_chooser.h"
 #include "ui/form1.h"
@@ -31,55 +31,6 @@ inline QByteArray SettingsBytes(const DownloadSettings& settings) {
   WriteSettings(out, settings);
   return QByteArray::fromStdString(out.str());
 }
-
-// A serial port with a bootloader behind it that answers at once: the ready reply to the
-// start sequence, the line reply to every record and "@" (file fine) after the end record.
-class FakeTargetPort final : public SerialPort {
- public:
-  std::string readyReply = "?V1.41";  // empty: a silent target
-  std::string lineReply = "~";
-  bool failOpen = false;
-  // Called after every write, with the bytes written; tests act "during" a download here.
-  std::function<void(std::string_view)> onOutput;
-
-  void SetXonXoffFlowControl() override {}
-  void SetBaudRate(std::int32_t rate) override { baudRate = rate; }
-  void SetPortNumber(int) override {}
-  void Open() override {
-    if (failOpen) throw PortError("no such port");
-    open_ = true;
-  }
-  bool IsOpen() const override { return open_; }
-  void Close() override {
-    open_ = false;
-    pending_.clear();
-  }
-  void Output(std::string_view bytes) override {
-    if (!open_) throw PortError("port closed");
-    if (bytes.find("@&$") != std::string_view::npos) pending_ += readyReply;
-    if (bytes.starts_with(':')) {
-      records.emplace_back(bytes);
-      pending_ += lineReply + (bytes.starts_with(":00000001") ? "@" : "");
-    }
-    if (onOutput) onOutput(bytes);
-  }
-  std::string Input() override { return std::exchange(pending_, std::string()); }
-  std::int32_t InBufferCount() override { return static_cast<std::int32_t>(pending_.size()); }
-  // Counts the plain waits on the port, which handle no window events.
-  void WaitForInput(std::chrono::milliseconds) override { ++plainWaits; }
-  // The target sends `text` now.
-  void Deliver(const std::string& text) { pending_ += text; }
-
-  int plainWaits = 0;
-
-  // The records sent, in order (handshake and EEPROM command left out).
-  std::vector<std::string> records;
-  std::int32_t baudRate = 0;
-
- private:
-  bool open_ = false;
-  std::string pending_;
-};
 
 // A clock that moves on one second each time it is read, so that a timed wait ends after a
 // few passes whatever the machine's speed.
@@ -129,9 +80,9 @@ class Form1Harness {
   // of the program folder and shows the window, active, with the focus on Command2.
   void Start() {
     const auto describePort = [](int n) { return "device of Com " + std::to_string(n); };
-    form = std::make_unique<Form1>(Form1Services{port, clock, files, messages, ProgramFolder(),
-                                                 ConfigFolder(), /*showSplashAtStart=*/false,
-                                                 describePort, [this] { ++endProgramCalls; }});
+    form = std::make_unique<Form1>(
+        Form1Services{*windowPort, *windowClock, files, messages, ProgramFolder(), ConfigFolder(),
+                      /*showSplashAtStart=*/false, describePort, [this] { ++endProgramCalls; }});
     form->Start();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -150,19 +101,26 @@ class Form1Harness {
     return found;
   }
   void Trigger(const char* action) const { Find<QAction>(action)->trigger(); }
+  // What the window holds, as a save shows it byte for byte.
+  QByteArray WindowBytes() const {
+    form->SaveSettings(PathIn("window.txt"));
+    return ReadFile(PathIn("window.txt"));
+  }
 
   QString PathIn(const QString& name) const { return dir_.filePath(name); }
   QString ProgramFolder() const { return PathIn(QStringLiteral("program")); }
   QString ConfigFolder() const { return PathIn(QStringLiteral("config")); }
 
-  // A small Intel HEX file of `records` data records and the end record; returns its path.
-  QString WriteHexFile(const QString& name, int records) const {
+  // A file of `lines`, each ended by CR LF; returns its path.
+  QString WriteLines(const QString& name, const std::vector<std::string>& lines) const {
     QByteArray text;
-    for (const std::string& record : sim::MakeHexRecords(records)) {
-      text += QByteArray::fromStdString(record) + "\r\n";
-    }
+    for (const std::string& line : lines) text += QByteArray::fromStdString(line) + "\r\n";
     WriteFile(PathIn(name), text);
     return PathIn(name);
+  }
+  // A small Intel HEX file of `records` data records and the end record; returns its path.
+  QString WriteHexFile(const QString& name, int records) const {
+    return WriteLines(name, sim::MakeHexRecords(records));
   }
   static void WriteSettingsFile(const QString& path, const DownloadSettings& settings) {
     WriteFile(path, SettingsBytes(settings));
@@ -179,6 +137,9 @@ class Form1Harness {
 
   FakeTargetPort port;
   SteppingClock clock;
+  // What the window is given: these fakes, unless a test gives the real port and clock.
+  SerialPort* windowPort = &port;
+  Clock* windowClock = &clock;
   ScriptedFileChooser files;
   RecordingMessageBoxes messages;
   int endProgramCalls = 0;

@@ -284,69 +284,134 @@ QString Face(const Form1Harness& h) {
   return "usable: " + usable.join(' ') + "; hidden: " + hidden.join(' ');
 }
 
-TEST(Form1, EveryKindOfDownloadEndingLeavesTheWindowIdle) {
+// A download pressed in the window, what the user does during it, and how it ends: with its
+// one message (a failure's with the line logged as its details), the window idle with its
+// controls as they were at the start and its settings as they were or as the command used
+// made them, the port closed, and every record that should have gone sent. Each menu command
+// whose effects differ, and the close button, is used in a phase in which events are pumped
+// (the handshake in either mode, the lines of either file): the download goes on undisturbed
+// or ends as the changed settings say, and an exit stops it at once.
+TEST(Form1, EveryDownloadEndsWithTheWindowIdleAndNothingLost) {
+  // An EEPROM file of 3 records and the end record, then an application of 6 and the end.
+  constexpr std::size_t kAll = 4 + 7;
+  const char* const kSuccess = "Flash & EEPROM Files successfully downloaded.";
+  const char* const kVersion = "BootLoader Version: 1.41";
   const struct {
     const char* name;
     std::function<void(Form1Harness&)> arrange;  // after the start
     const char* message;                         // the one message shown, if any
-    const char* version;  // Label16 afterwards; the handshake names it, so the target was reached
-    bool escape = false;  // Esc pressed at the first write
+    std::size_t sent;                            // records sent in all
+    const char* version;                         // Label16 afterwards
+    bool written = true;                         // the target was written to, the window busy then
+    const char* command = "";  // used during the download: an action, "CloseButton" or "Esc"
+    std::size_t at = 0;        // records the target has taken when it is used; 0: the first write
     const char* reason = nullptr;  // written to standard error
-  } endings[] = {
-      {"success", [](Form1Harness&) {}, "Flash & EEPROM Files successfully downloaded.",
-       "BootLoader Version: 1.41"},
+    bool waitMode = false;         // by Command6, cancelled after the command (at once, as nothing
+                                   // sends the active character)
+  } downloads[] = {
+      {"success", nullptr, kSuccess, kAll, kVersion},
       {"no path", [](Form1Harness& h) { h.Find<QLineEdit>("Text1")->clear(); },
-       "Select Application file to download.", ""},
+       "Select Application file to download.", 0, "", false},
+      {"a ready character of no one byte",
+       [](Form1Harness& h) { h.Find<QLineEdit>("Text3")->setText(u"\u20AC"_s); },
+       "The Bootloader Ready setting holds a character that cannot be sent as one byte.", 0, "",
+       false},
       {"no port", [](Form1Harness& h) { h.port.failOpen = true; },
-       "Error encountered while accessing the com port.", "", false, "no such port"},
+       "Error encountered while accessing the com port.", 0, "", false, "", 0, "no such port"},
       {"no response", [](Form1Harness& h) { h.port.readyReply = ""; },
-       "No response from target bootloader.", "BootLoader Version: "},
+       "No response from target bootloader.", 0, "BootLoader Version: "},
       {"a checksum error answered No", [](Form1Harness& h) { h.port.lineReply = "-"; },
-       "Checksum error at line 1. Continue with download?", "BootLoader Version: 1.41"},
+       "Checksum error at line 1. Continue with download?", 3, kVersion},
       {"EEPROM refused", [](Form1Harness& h) { h.port.readyReply = "?V1.2"; },
-       "Embedded Bootloader Version does not support EEPROM write.", "BootLoader Version: "},
+       "Embedded Bootloader Version does not support EEPROM write.", 0, "BootLoader Version: "},
       // The application answers, the bootloader never does: the user gives up.
-      {"Esc", [](Form1Harness& h) { h.port.readyReply = "^"; }, nullptr,
-       "BootLoader Version: ", true}};
-  for (const auto& e : endings) {
+      {"Esc", [](Form1Harness& h) { h.port.readyReply = "^"; }, nullptr, 0,
+       "BootLoader Version: ", true, "Esc"},
+      {"open in the jump handshake", nullptr, kSuccess, kAll, kVersion, true, "OpenMenu"},
+      {"save in the wait handshake", nullptr, nullptr, 0, "BootLoader Version: ", false, "SaveMenu",
+       0, nullptr, true},
+      // The defaults empty both path boxes: the application's file cannot be opened then.
+      {"defaults in the EEPROM lines", nullptr, "Error opening .", 4, kVersion, true, "DefaultMenu",
+       2, " cannot be opened: .+"},
+      {"defaults in the application lines", nullptr, kSuccess, kAll, kVersion, true, "DefaultMenu",
+       4 + 2},
+      {"info in the application lines", nullptr, kSuccess, kAll, kVersion, true, "InfoMenu", 4 + 2},
+      {"exit in the jump handshake", nullptr, nullptr, 0, "BootLoader Version: ", true, "ExitMenu"},
+      {"close in the EEPROM lines", nullptr, nullptr, 2, kVersion, true, "CloseButton", 2},
+  };
+  for (const auto& d : downloads) {
     Form1Harness h;
-    h.StartWith({.FlashFile = h.WriteHexFile("app.hex", 3).toStdString(),
-                 .EepromFile = h.WriteHexFile("data.eep", 2).toStdString(),
-                 .EepromSelected = 1});
+    const DownloadSettings settings{.FlashFile = h.WriteHexFile("app.hex", 6).toStdString(),
+                                    .EepromFile = h.WriteHexFile("data.eep", 3).toStdString(),
+                                    .EepromSelected = 1};
+    h.StartWith(settings);
+    QFile::remove(h.form->SettingsPath());  // so that the save at exit shows
+    DownloadSettings other = settings;
+    other.JumpCommand = "J";
+    Form1Harness::WriteSettingsFile(h.PathIn("other.txt"), other);  // for "&Open"
+    const std::string command = d.command;
+    h.files.answers = {h.PathIn(command == "OpenMenu" ? "other.txt" : "copy.txt")};
     h.messages.answer = false;     // to the one question, of the checksum error
     const QString idle = Face(h);  // as it starts
-    for (int run = 1; run <= (e.escape ? 2 : 1); ++run) {  // after a cancel, Cancel works again
-      SCOPED_TRACE(std::string(e.name) + ", run " + std::to_string(run));
-      e.arrange(h);
+    for (int run = 1; run <= (command == "Esc" ? 2 : 1); ++run) {  // Cancel works again
+      SCOPED_TRACE(std::string(d.name) + ", run " + std::to_string(run));
+      if (d.arrange) d.arrange(h);
+      const QByteArray before = h.WindowBytes();
       h.messages.texts.clear();
       h.messages.details.clear();
+      const auto later = [&](std::function<void()> act) {
+        QTimer::singleShot(0, h.form.get(), act);
+      };
+      const auto use = [&] {
+        // The about window is modal: the user closes it with a key a moment later.
+        if (command == "InfoMenu")
+          later([&] { QTest::keyClick(h.form->findChild<frmSplash*>(), Qt::Key_Space); });
+        if (command == "Esc") {
+          QTest::keyClick(h.form->focusWidget(), Qt::Key_Escape);
+        } else {
+          command == "CloseButton" ? (void)h.form->close() : h.Trigger(d.command);
+        }
+        if (d.waitMode) later([&] { h.Find<QPushButton>("Command4")->click(); });
+      };
+      if (d.waitMode) later(use);
       QString busy;  // when the target is first written to
-      const auto esc = [&] { QTest::keyClick(h.form->focusWidget(), Qt::Key_Escape); };
       h.port.onOutput = [&](std::string_view) {
         // A cancel that failed: the bootloader answers, so that the download comes to an end.
-        if (e.escape && !busy.isEmpty()) h.port.readyReply = "?V1.41";
-        if (!busy.isEmpty()) return;
-        busy = Face(h);
-        if (e.escape) QTimer::singleShot(0, h.form.get(), esc);
+        if (command == "Esc" && !busy.isEmpty()) h.port.readyReply = "?V1.41";
+        if (!command.empty() && h.port.records.size() == d.at && (d.at > 0 || busy.isEmpty()))
+          later(use);
+        if (busy.isEmpty()) busy = Face(h);
       };
 
       ::testing::internal::CaptureStderr();
-      h.Find<QPushButton>("Command2")->click();
+      h.Find<QPushButton>(d.waitMode ? "Command6" : "Command2")->click();
 
       const std::string log = ::testing::internal::GetCapturedStderr();
-      EXPECT_TRUE(e.reason ? std::regex_search(log, std::regex(kLogLine + e.reason + "\n"))
+      EXPECT_TRUE(d.reason ? std::regex_search(log, std::regex(kLogLine + d.reason + "\n"))
                            : log.find("tarnwick: ") == std::string::npos)
           << log;
-      EXPECT_EQ(busy, *e.version ? "usable: Command4; hidden: Command6 Command2" : QString());
-      EXPECT_EQ(h.messages.texts, e.message ? QStringList{e.message} : QStringList());
+      EXPECT_EQ(busy, d.written ? "usable: Command4; hidden: Command6 Command2" : QString());
+      EXPECT_EQ(h.messages.texts, d.message ? QStringList{d.message} : QStringList());
       // A failure's message keeps its text and shows the logged line as its details.
-      EXPECT_EQ(h.messages.details.join(QString()).toStdString() + (e.reason ? "\n" : ""),
-                e.reason ? log : "");
+      EXPECT_EQ(h.messages.details.join(QString()).toStdString() + (d.reason ? "\n" : ""),
+                d.reason ? log : "");
       EXPECT_EQ(Face(h), idle);
       EXPECT_EQ(h.Find<QLabel>("Label2")->text(), "Idle");
       EXPECT_FALSE(h.Find<QLabel>("Label14")->isVisible());
-      EXPECT_EQ(h.Find<QLabel>("Label16")->text(), e.version);
+      EXPECT_EQ(h.Find<QLabel>("Label16")->text(), d.version);
       EXPECT_FALSE(h.port.IsOpen());
+      EXPECT_EQ(h.port.records.size(), d.sent);
+      const bool exits = command == "ExitMenu" || command == "CloseButton";
+      EXPECT_EQ(h.endProgramCalls, exits ? 1 : 0);
+      EXPECT_EQ(h.form->isVisible(), !exits);
+      const QByteArray held = command == "OpenMenu"      ? SettingsBytes(other)
+                              : command == "DefaultMenu" ? SettingsBytes({})
+                                                         : before;
+      if (!command.empty()) {
+        EXPECT_EQ(h.WindowBytes(), held);
+      }
+      EXPECT_EQ(Form1Harness::ReadFile(h.form->SettingsPath()), exits ? held : "");
+      EXPECT_EQ(Form1Harness::ReadFile(h.PathIn("copy.txt")), command == "SaveMenu" ? held : "");
     }
   }
 }

@@ -14,48 +14,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(DownloadFileFaults, EachEndsWithItsMessageBeforeAnyLineIsSent) {
-  enum Fault { kDeleted, kUnreadable, kFolder, kOverflow };
-  for (const Fault fault : {kDeleted, kUnreadable, kFolder, kOverflow}) {
-    SCOPED_TRACE(fault);
-    TempDir temp;
-    Rig rig;
-    rig.Bootloader("1.30");
-    std::string lines;
-    for (int n = fault == kOverflow ? 32'768 : 3; n > 0; --n) lines += "L\r\n";
-    const std::string file = temp.Write("app.hex", lines);
-    rig.SelectFlash(fault == kFolder ? temp.path().string() : file);
-    // After the selection check the file goes, or becomes one whose every read fails.
-    rig.view.on_status = [&](const std::string& text) {
-      if (text != "Initializing the com port" || fault > kUnreadable) return;
-      fs::remove(file);
-      if (fault == kUnreadable) fs::create_symlink("/proc/self/mem", file);
-    };
-    const int files_open = OpenFileCount();
-
-    rig.downloader.Start(Mode::kJump);
-
-    const std::string expected =
-        fault == kDeleted || fault == kFolder
-            ? "warning Error opening " + rig.view.settings.FlashFile + "."
-            : "warning Error encountered while downloading the firmware file.";
-    EXPECT_EQ(rig.Dialogs(), std::vector<std::string>{expected});
-    EXPECT_EQ(rig.target.writes, std::vector<std::string>{"$@&$"});
-    rig.ExpectClosedAndIdle();
-    EXPECT_EQ(OpenFileCount(), files_open);
-  }
-}
-
-TEST(DownloadFileFaults, UnusualContentIsSentExactlyAsItStands) {
+// A file that goes, or becomes one whose every read fails, after the selection check, a folder
+// and a file of more lines than the count takes end before any line is sent.
+TEST(DownloadFileFaults, EachEndsWithItsMessageAndUnusualContentIsSentExactlyAsItStands) {
+  enum Fault { kDeleted, kUnreadable, kFolder, kNone };
+  std::string overflow;
+  for (int n = 32'768; n > 0; --n) overflow += "L\r\n";
+  const std::string mib(1 << 20, 'A');
+  const char* const kFailed = "warning Error encountered while downloading the firmware file.";
+  const char* const kDone = "message Flash File successfully downloaded.";
   const struct {
     const char* name;
-    std::string content;
-    std::vector<std::string> lines;
+    const char* dialog;  // nullptr: "Error opening" the selected path
+    Fault fault = kNone;
+    std::string content = "L\r\nL\r\nL\r\n";
+    std::vector<std::string> lines = {};  // sent after the request
   } files[] = {
-      {"a single line of 1 MiB without a line end",
-       std::string(1 << 20, 'A'),
-       {std::string(1 << 20, 'A')}},
+      {"deleted", nullptr, kDeleted},
+      {"unreadable", kFailed, kUnreadable},
+      {"a folder", nullptr, kFolder},
+      {"more lines than the count takes", kFailed, kNone, overflow},
+      {"a single line of 1 MiB without a line end", kDone, kNone, mib, {mib}},
       {"binary bytes with NUL",
+       kDone,
+       kNone,
        std::string("\0\x01\xFF:A\r\n\0\0\r\n\r\n\x80Z\r", 16),
        {std::string("\0\x01\xFF:A", 5), std::string("\0\0", 2), "\x80Z"}},
   };
@@ -63,17 +45,25 @@ TEST(DownloadFileFaults, UnusualContentIsSentExactlyAsItStands) {
     SCOPED_TRACE(file.name);
     TempDir temp;
     Rig rig;
-    rig.SelectFlash(temp.Write("app.hex", file.content));
-    rig.Bootloader("1.30", file.lines.back());
+    const std::string path = temp.Write("app.hex", file.content);
+    rig.SelectFlash(file.fault == kFolder ? temp.path().string() : path);
+    rig.Bootloader("1.30", file.lines.empty() ? "" : file.lines.back());
+    rig.view.on_status = [&](const std::string& text) {
+      if (text != "Initializing the com port" || file.fault > kUnreadable) return;
+      fs::remove(path);
+      if (file.fault == kUnreadable) fs::create_symlink("/proc/self/mem", path);
+    };
+    const int files_open = OpenFileCount();
 
     rig.downloader.Start(Mode::kJump);
 
     std::vector<std::string> expected = {"$@&$"};
     expected.insert(expected.end(), file.lines.begin(), file.lines.end());
     EXPECT_TRUE(rig.target.writes == expected) << rig.target.writes.size() << " writes";
-    EXPECT_EQ(rig.Dialogs(),
-              std::vector<std::string>{"message Flash File successfully downloaded."});
+    const std::string opening = "warning Error opening " + rig.view.settings.FlashFile + ".";
+    EXPECT_EQ(rig.Dialogs(), std::vector<std::string>{file.dialog ? file.dialog : opening});
     rig.ExpectClosedAndIdle();
+    EXPECT_EQ(OpenFileCount(), files_open);
   }
 }
 

@@ -89,7 +89,7 @@ class Form1Harness {
   }
   // Start() on a settings file holding `settings`, with the messages of the start forgotten.
   void StartWith(const DownloadSettings& settings) {
-    WriteSettingsFile(SettingsFilePath(ProgramFolder()), settings);
+    WriteFile(SettingsFilePath(ProgramFolder()), SettingsBytes(settings));
     Start();
     messages.texts.clear();
   }
@@ -121,9 +121,6 @@ class Form1Harness {
   // A small Intel HEX file of `records` data records and the end record; returns its path.
   QString WriteHexFile(const QString& name, int records) const {
     return WriteLines(name, sim::MakeHexRecords(records));
-  }
-  static void WriteSettingsFile(const QString& path, const DownloadSettings& settings) {
-    WriteFile(path, SettingsBytes(settings));
   }
   static void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

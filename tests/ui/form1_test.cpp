@@ -348,7 +348,7 @@ TEST(Form1, EveryDownloadEndsWithTheWindowIdleAndNothingLost) {
     QFile::remove(h.form->SettingsPath());  // so that the save at exit shows
     DownloadSettings other = settings;
     other.JumpCommand = "J";
-    Form1Harness::WriteSettingsFile(h.PathIn("other.txt"), other);  // for "&Open"
+    Form1Harness::WriteFile(h.PathIn("other.txt"), SettingsBytes(other));  // for "&Open"
     const std::string command = d.command;
     h.files.answers = {h.PathIn(command == "OpenMenu" ? "other.txt" : "copy.txt")};
     h.messages.answer = false;     // to the one question, of the checksum error
@@ -440,8 +440,7 @@ TEST(Form1Settings, WithoutAGoodFileAtStartTheDefaultsComeAndTheExitWritesThem) 
     EXPECT_EQ(h.messages.texts, QStringList{"An error occured while loading file " + path +
                                             ". The default settings will be loaded instead."});
     h.Find<QPushButton>("Command3")->click();
-    Form1Harness::WriteSettingsFile(h.PathIn("defaults.txt"), {});
-    EXPECT_EQ(Form1Harness::ReadFile(path), Form1Harness::ReadFile(h.PathIn("defaults.txt")));
+    EXPECT_EQ(Form1Harness::ReadFile(path), SettingsBytes({}));
     EXPECT_EQ(QFile::exists(path + ".bak"), !before.isEmpty());
     EXPECT_EQ(Form1Harness::ReadFile(path + ".bak"), before);
     EXPECT_EQ(h.endProgramCalls, 1);
@@ -453,7 +452,6 @@ TEST(Form1Settings, OpenAndSaveCarryEverySettingAndTheirCancelChangesNothing) {
   // The sixteen settings in the file's order, each unlike its default.
   h.StartWith({2, 9, "/fw/app, v2.hex", "S", "", "J", "A", "OK", "P", "E", "K", "C", "/fw/data.eep",
                "W", 2, 0});
-  Form1Harness::WriteSettingsFile(h.PathIn("defaults.txt"), {});
   h.files.answers = {
       h.PathIn("saved.txt"), QString(), QString(), h.PathIn("reset.txt"), h.PathIn("saved.txt"),
       h.PathIn("opened.txt")};
@@ -462,7 +460,7 @@ TEST(Form1Settings, OpenAndSaveCarryEverySettingAndTheirCancelChangesNothing) {
     h.Trigger(menu);
   const auto read = [&](const char* name) { return Form1Harness::ReadFile(h.PathIn(name)); };
   EXPECT_EQ(read("saved.txt"), Form1Harness::ReadFile(h.form->SettingsPath()));
-  EXPECT_EQ(read("reset.txt"), read("defaults.txt"));  // the cancels changed nothing
+  EXPECT_EQ(read("reset.txt"), SettingsBytes({}));  // the cancels changed nothing
   EXPECT_EQ(read("opened.txt"), read("saved.txt"));
   EXPECT_TRUE(h.messages.texts.isEmpty());
   EXPECT_EQ(h.files.uses.value(0), "Select File to Save, Text Files (*.txt)|*.txt, save");

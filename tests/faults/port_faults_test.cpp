@@ -103,19 +103,16 @@ TEST(PortFaults, FarEndVanishingInAnyPhaseEndsTheDownloadWithTheFirmwareMessage)
 TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
   // No XON or XOFF among them, which would hold the port's own output. In jump mode the
   // stream holds the active character, so the requests go on without end.
-  const struct {
-    bool wait_mode;
-    std::string pattern;
-  } cases[] = {{true, "\xF0\xE1\x87\x0F\xC3\x78"}, {false, "\xF0\x5E\xE1\x87\x0F"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.wait_mode ? "wait mode" : "jump mode");
+  for (const bool wait_mode : {true, false}) {
+    SCOPED_TRACE(wait_mode ? "wait mode" : "jump mode");
+    const std::string pattern = wait_mode ? "\xF0\xE1\x87\x0F\xC3\x78" : "\xF0\x5E\xE1\x87\x0F";
     FaultRig rig;
     // Writes without a pause and throws away whatever the program sends, as a target
     // talking at another baud rate would look.
     std::atomic<bool> stop{false};
     std::thread streamer([&, fd = rig.far.Fd()] {
       std::string chunk;
-      while (chunk.size() < 1024) chunk += c.pattern;
+      while (chunk.size() < 1024) chunk += pattern;
       while (!stop) {
         pollfd ready{fd, POLLIN | POLLOUT, 0};
         if (::poll(&ready, 1, 10) <= 0) continue;
@@ -128,7 +125,7 @@ TEST(PortFaults, TargetStreamingAtAWrongBaudRateIsEndedByCancelInBothModes) {
     QObject context;
     QTimer::singleShot(300, &context, [&] { rig.board.downloader.Cancel(); });
 
-    rig.board.downloader.Start(c.wait_mode ? Mode::kWait : Mode::kJump);
+    rig.board.downloader.Start(wait_mode ? Mode::kWait : Mode::kJump);
     stop = true;
     streamer.join();
 

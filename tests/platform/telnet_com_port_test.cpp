@@ -85,26 +85,19 @@ TEST(TelnetComPort, RequestsAreFramedEscapedAndAnswersKeptByCommand) {
 }
 
 TEST(NetworkAddress, FormsAndTheirFaults) {
-  struct Case {
-    const char* text;
-    const char* parsed;  // the address written back, or null when refused
-  };
-  for (const Case& c : {Case{"rfc2217://127.0.0.1:4001", "rfc2217://127.0.0.1:4001"},
-                        Case{"socket://bench-pi.local:65535", "socket://bench-pi.local:65535"},
-                        Case{"rfc2217://[::1]:7000", "rfc2217://[::1]:7000"},
-                        Case{"rfc2217://host", nullptr}, Case{"rfc2217://host:", nullptr},
-                        Case{"rfc2217://:4001", nullptr}, Case{"socket://host:0", nullptr},
-                        Case{"socket://host:65536", nullptr}, Case{"socket://host:40x", nullptr},
-                        Case{"socket://::1:7000", nullptr}, Case{"telnet://host:23", nullptr}}) {
-    SCOPED_TRACE(c.text);
+  // A good address is written back as it came; a faulty one is refused, with the reason.
+  for (const char* good :
+       {"rfc2217://127.0.0.1:4001", "socket://bench-pi.local:65535", "rfc2217://[::1]:7000"}) {
     std::string problem;
-    const auto address = ParseNetworkAddress(c.text, &problem);
-    ASSERT_EQ(address.has_value(), c.parsed != nullptr) << problem;
-    if (address) {
-      EXPECT_EQ(address->Text(), c.parsed);
-    } else {
-      EXPECT_FALSE(problem.empty());
-    }
+    const auto address = ParseNetworkAddress(good, &problem);
+    EXPECT_EQ(address ? address->Text() : problem, good);
+  }
+  for (const char* faulty :
+       {"rfc2217://host", "rfc2217://host:", "rfc2217://:4001", "socket://host:0",
+        "socket://host:65536", "socket://host:40x", "socket://::1:7000", "telnet://host:23"}) {
+    std::string problem;
+    EXPECT_FALSE(ParseNetworkAddress(faulty, &problem)) << faulty;
+    EXPECT_FALSE(problem.empty()) << faulty;
   }
   EXPECT_TRUE(IsNetworkAddressForm("socket://x"));
   EXPECT_FALSE(IsNetworkAddressForm("/dev/ttyUSB0"));

@@ -366,11 +366,9 @@ TEST(Form1, EveryDownloadEndsWithTheWindowIdleAndNothingLost) {
         // The about window is modal: the user closes it with a key a moment later.
         if (command == "InfoMenu")
           later([&] { QTest::keyClick(h.form->findChild<frmSplash*>(), Qt::Key_Space); });
-        if (command == "Esc") {
-          QTest::keyClick(h.form->focusWidget(), Qt::Key_Escape);
-        } else {
-          command == "CloseButton" ? (void)h.form->close() : h.Trigger(d.command);
-        }
+        if (command == "Esc") QTest::keyClick(h.form->focusWidget(), Qt::Key_Escape);
+        if (command == "CloseButton") h.form->close();
+        if (command != "Esc" && command != "CloseButton") h.Trigger(d.command);
         if (d.waitMode) later([&] { h.Find<QPushButton>("Command4")->click(); });
       };
       if (d.waitMode) later(use);

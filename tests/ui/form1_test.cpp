@@ -161,45 +161,31 @@ TEST(Form1, AnEventPostedAsAWaitBeginsIsHandledInThatWait) {
   }
 }
 
-// A drop is a copy, also when Shift makes the file manager propose a move (after a move the
-// source deletes the file); the ten other boxes take no drop at all.
-TEST_F(Form1Test, APathBoxTakesTheLastFileOfADroppedListAsACopyAndNothingElse) {
+// Every box selects its whole text when it gets the focus. The ten protocol boxes take no
+// character beyond U+00FF, typed or pasted, yet keep one that a settings file gave them, and
+// take no drop at all. The two path boxes take any character, and of a dropped list of files
+// the last, as a copy, also when Shift makes the file manager propose a move (after a move the
+// source deletes the file); a drop of a text, of a file elsewhere or as a move only they refuse.
+TEST_F(Form1Test, BoxesSelectAllOnFocusAndTakeTheirCharactersAndOnlyPathBoxesTakeAFile) {
   // As from a file manager: the drop follows only if the box takes the drag.
-  const auto drop = [&](const char* name, const QList<QUrl>& urls,
+  const auto drop = [&](QLineEdit* box, const QList<QUrl>& urls,
                         Qt::DropActions offered = Qt::CopyAction, Qt::KeyboardModifiers keys = {}) {
     QMimeData data;
     urls.isEmpty() ? data.setText("/a/one.hex") : data.setUrls(urls);
     QDragEnterEvent enter({}, offered, &data, Qt::LeftButton, keys);
     QDropEvent drop({}, offered, &data, Qt::LeftButton, keys);
-    QCoreApplication::sendEvent(h.Find<QLineEdit>(name), &enter);
-    if (enter.isAccepted()) QCoreApplication::sendEvent(h.Find<QLineEdit>(name), &drop);
-    EXPECT_TRUE(!drop.isAccepted() || drop.dropAction() == Qt::CopyAction) << name;
-    return h.Find<QLineEdit>(name)->text();
+    QCoreApplication::sendEvent(box, &enter);
+    if (enter.isAccepted()) QCoreApplication::sendEvent(box, &drop);
+    EXPECT_TRUE(!drop.isAccepted() || drop.dropAction() == Qt::CopyAction);
+    return box->text();
   };
   const QList<QUrl> files = {QUrl::fromLocalFile("/a/one.hex"), QUrl::fromLocalFile("/a/two.hex")};
-  EXPECT_EQ(drop("Text1", files), "/a/two.hex");
-  EXPECT_EQ(drop("Text11", files), "/a/two.hex");
-  EXPECT_EQ(drop("Text1", {QUrl("https://example.com/app.hex")}), "/a/two.hex");
-  EXPECT_EQ(drop("Text1", {}), "/a/two.hex");  // a text
-  EXPECT_EQ(drop("Text1", {files[0]}, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
-            "/a/one.hex");
-  EXPECT_EQ(drop("Text11", {files[0]}, Qt::MoveAction), "/a/two.hex");
-  for (const char* name : {"Text2", "Text6", "Text12"}) {
-    const QString before = h.Find<QLineEdit>(name)->text();
-    EXPECT_EQ(drop(name, {}), before);
-    EXPECT_EQ(drop(name, files), before);
-  }
-}
-
-// Every box selects its whole text when it gets the focus. The ten protocol boxes take no
-// character beyond U+00FF, typed or pasted, yet keep one that a settings file gave them; the
-// two path boxes take any.
-TEST_F(Form1Test, BoxesSelectAllOnFocusAndProtocolBoxesTakeOnlyOneByteCharacters) {
   for (QLineEdit* box : h.form->findChildren<QLineEdit*>()) {
+    SCOPED_TRACE(box->objectName().toStdString());
     const bool path = box->objectName() == "Text1" || box->objectName() == "Text11";
     box->setText(u"\u20AC"_s);            // the euro sign
     box->setFocus(Qt::OtherFocusReason);  // a reason on which Qt itself selects nothing
-    EXPECT_EQ(box->selectedText(), u"\u20AC"_s) << box->objectName().toStdString();
+    EXPECT_EQ(box->selectedText(), u"\u20AC"_s);
     QTest::keyClick(box, Qt::Key_End);
     for (const QString& typed : {u"a"_s, u"\u20AC"_s, u"\u00E9"_s}) {
       QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
@@ -207,8 +193,14 @@ TEST_F(Form1Test, BoxesSelectAllOnFocusAndProtocolBoxesTakeOnlyOneByteCharacters
     }
     QApplication::clipboard()->setText(u"x\u0100"_s);
     box->paste();
-    EXPECT_EQ(box->text(), path ? u"\u20ACa\u20AC\u00E9x\u0100"_s : u"\u20ACa\u00E9"_s)
-        << box->objectName().toStdString();
+    const QString held = box->text();
+    EXPECT_EQ(held, path ? u"\u20ACa\u20AC\u00E9x\u0100"_s : u"\u20ACa\u00E9"_s);
+    EXPECT_EQ(drop(box, files), path ? "/a/two.hex" : held);
+    EXPECT_EQ(drop(box, {}), path ? "/a/two.hex" : held);  // a text
+    EXPECT_EQ(drop(box, {QUrl("https://example.com/app.hex")}), path ? "/a/two.hex" : held);
+    const auto shifted = Qt::CopyAction | Qt::MoveAction;
+    EXPECT_EQ(drop(box, {files[0]}, shifted, Qt::ShiftModifier), path ? "/a/one.hex" : held);
+    EXPECT_EQ(drop(box, {files[1]}, Qt::MoveAction), path ? "/a/one.hex" : held);
   }
 }
 

@@ -198,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(Endings, Ser2netDownloads, ::testing::Values(
     Case{"Rfc2217BothFiles", true, {}, {"--flash", "APP", "--eeprom", "EEP"}, 0, ""},
     Case{"SocketBothFiles", false, {}, {"--flash", "APP", "--eeprom", "EEP"}, 0, ""},
     // 0xFF, Telnet's command byte, as the jump command and as the line's verdict.
-    Case{"Rfc2217ByteFFBothWays", true, {"--jump-command", "\\xFF", "--line-complete-char", "\\xFF"},
+    Case{"Rfc2217ByteFFBothWays", true,
+         {"--jump-command", "\\xFF", "--line-complete-char", "\\xFF"},
          {"--flash", "APP", "--jump-command", "\\xFF", "--line-ok", "\\xFF"}, 0, ""},
     Case{"Rfc2217ChecksumContinue", true, {"--checksum-error-on-line", "3"},
          {"--flash", "APP", "--on-error", "continue"}, 3, "app.hex: checksum error"},

@@ -27,17 +27,23 @@ using FileLine = std::variant<NumberLine, TextLine>;
 // All four number lines go through the same conversion (ToWholeNumber): a fraction is rounded
 // half to even, text that is not a number fails rather than reading as 0, and a number in
 // quotes reads like one without.
-const std::array<FileLine, 16> kFileOrder = [] {
-  std::array<FileLine, 16> lines;
-  lines[0] = NumberLine{&DownloadSettings::PortIndex, -1, 7};
-  lines[1] = NumberLine{&DownloadSettings::BaudIndex, -1, 9};
-  lines[2] = &DownloadSettings::FlashFile;
-  lines[12] = &DownloadSettings::EepromFile;
-  lines[14] = NumberLine{&DownloadSettings::EepromSelected, 0, 2};
-  lines[15] = NumberLine{&DownloadSettings::FlashSelected, 0, 2};
-  for (const ProtocolSetting& setting : kProtocolSettings) lines[setting.fileLine] = setting.field;
-  return lines;
-}();
+// Built on first use, so that no reader or writer can run before it is whole.
+const std::array<FileLine, 16>& FileOrder() {
+  static const std::array<FileLine, 16> order = [] {
+    std::array<FileLine, 16> lines;
+    lines[0] = NumberLine{&DownloadSettings::PortIndex, -1, 7};
+    lines[1] = NumberLine{&DownloadSettings::BaudIndex, -1, 9};
+    lines[2] = &DownloadSettings::FlashFile;
+    lines[12] = &DownloadSettings::EepromFile;
+    lines[14] = NumberLine{&DownloadSettings::EepromSelected, 0, 2};
+    lines[15] = NumberLine{&DownloadSettings::FlashSelected, 0, 2};
+    for (const ProtocolSetting& setting : kProtocolSettings) {
+      lines[setting.fileLine] = setting.field;
+    }
+    return lines;
+  }();
+  return order;
+}
 
 // A quote inside the value is doubled so that it reads back as one; every other byte, UTF-8
 // included, is written as it is. A line end inside a value cannot be stored: the reader ends the
@@ -55,7 +61,7 @@ void AppendQuoted(std::string& text, const std::string& value) {
 
 void WriteSettings(std::ostream& out, const DownloadSettings& settings) {
   std::string text;
-  for (const FileLine& line : kFileOrder) {
+  for (const FileLine& line : FileOrder()) {
     if (const auto* number = std::get_if<NumberLine>(&line)) {
       text += std::to_string(settings.*(number->field));
     } else {
@@ -72,7 +78,7 @@ std::optional<DownloadSettings> ReadSettings(std::istream& in) {
 
   FieldReader reader(*in.rdbuf());
   DownloadSettings settings;
-  for (const FileLine& line : kFileOrder) {
+  for (const FileLine& line : FileOrder()) {
     std::optional<std::string> field = reader.Next();
     if (!field) return std::nullopt;
     if (const auto* number = std::get_if<NumberLine>(&line)) {

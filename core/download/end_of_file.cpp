@@ -65,7 +65,6 @@ void DownloadRun::StopLineTimer() noexcept {
 
 // From the closed port on, a failing step is skipped and the next one runs.
 void DownloadRun::EndWithoutFile() noexcept {
-  result_ = DownloadResult::kNothingTicked;
   ClosePort(port_);
   SetControlsIdleSafely();
   try {
